@@ -1,0 +1,120 @@
+#pragma once
+// The program's one window: its controls, the state that all handlers share,
+// and one handler per user event. Handlers are defined in the folders of
+// their subsystems (render/, colour/, overview/).
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/complexpoint.h"
+#include "platform/picture.h"
+#include "render/iterationstore.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class PaintSurface;
+class FactorGrid;
+class RadioGroup;
+
+namespace zoom {
+class RowEngine;
+}
+
+class Tfmandel : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tfmandel(QWidget *parent = nullptr);
+    ~Tfmandel() override;
+
+    // ---- state shared by the handlers ----
+    ComplexPoint target;
+    double aspect = 0.0;
+    bool idle = true;
+    bool dragging = false;
+    std::int32_t dragIndex = 0;
+    IterationStore iterations;
+    std::array<std::unique_ptr<Picture>, 7> images;  // 1 ... 6
+    std::int32_t cyclePhase = 0;
+
+    // ---- controls, in the order of their tree ----
+    QWidget *Panel2 = nullptr;
+    QWidget *Panel1 = nullptr;
+    QWidget *MaPanel = nullptr;
+    PaintSurface *mandel1 = nullptr;
+    PaintSurface *mandel2 = nullptr;
+    PaintSurface *mandel3 = nullptr;
+    PaintSurface *mandel4 = nullptr;
+    PaintSurface *mandel5 = nullptr;
+    PaintSurface *mandel6 = nullptr;
+    QWidget *Panel3 = nullptr;
+    QLabel *Label1 = nullptr;
+    PaintSurface *Paintbox = nullptr;
+    QLabel *mandelimage = nullptr;
+    QPushButton *Zeichnen = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Edit2 = nullptr;
+    FactorGrid *tabelle = nullptr;
+    QLabel *Label5 = nullptr;
+    RadioGroup *RadioGroup1 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    // Thumbnail n (1 ... 6).
+    PaintSurface *thumbnail(int n) const;
+
+    // ---- handlers ----
+    void FormActivate();
+    void MaPanelResize();
+    void FormDestroy();
+
+    void ZeichnenClick(QObject *sender);
+    void RenderImage(int image, double factor);
+    void superMousedown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+
+    void RadioGroup1Click(QObject *sender);
+    void Button1Click(QObject *sender);
+    void Timer1Timer(QObject *sender);
+
+    void PaintboxPaint();
+    void PaintboxMouseDown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+    void PaintboxMouseMove(QObject *sender, Qt::KeyboardModifiers shift, int X, int Y);
+    void PaintboxMouseUp(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+
+    // The stored overview picture, as held by mandelimage.
+    const QImage &overviewPicture() const { return overviewPicture_; }
+
+    // True from the start of a run until its end (also while an aborted run
+    // finishes its remaining steps).
+    bool runInProgress() const { return runDepth_ > 0; }
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void layoutPanels();
+    void onMaPanelResized();
+    void finishRun();
+
+    QImage overviewPicture_;
+    std::unique_ptr<zoom::RowEngine> engine_;
+    std::int64_t halfSecond_ = 0;
+    int runDepth_ = 0;
+    bool activated_ = false;
+    bool layoutPending_ = false;
+    bool closePending_ = false;
+    bool destroyed_ = false;
+};

@@ -1,0 +1,295 @@
+// Decimal-comma number text.
+//
+// Both directions work on the decimal digits themselves, in x87 extended
+// precision (long double, 64-bit significand), and never consult the C or Qt
+// locale: the window always shows a comma and accepts a comma or a point,
+// whatever the desktop's regional settings are.
+
+#include "numtext/numtext.h"
+
+#include <QLineEdit>
+#include <QString>
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+// Values from this one upwards round to infinity when converted to double:
+// the midpoint between DBL_MAX and 2^1024 (ties go to the even neighbour,
+// which is 2^1024). Exactly representable in extended precision.
+constexpr long double kDoubleOverflow = 0x1.fffffffffffff8p1023L;
+
+// 10^17 and 10^18, exact in extended precision and in 64-bit integers.
+constexpr long double kTenTo17 = 1e17L;
+constexpr long long kTenTo18 = 1000000000000000000LL;
+
+// 10^n for 0 <= n <= 4932 in extended precision. Up to 10^27 the powers are
+// exact (5^27 still fits in the 64-bit significand); above that the library
+// gives the nearest extended value.
+long double PowerOfTen(int n)
+{
+    static const std::array<long double, 28> exact = [] {
+        std::array<long double, 28> table{};
+        long double p = 1.0L;
+        for (long double &entry : table) {
+            entry = p;
+            p *= 10.0L;
+        }
+        return table;
+    }();
+    if (n < static_cast<int>(exact.size()))
+        return exact[static_cast<std::size_t>(n)];
+    return powl(10.0L, static_cast<long double>(n));
+}
+
+// The 18-digit decimal string of r (0 <= r < 10^18), leading zeros kept.
+std::string EighteenDigits(long long r)
+{
+    std::string digits(18, '0');
+    for (int i = 17; i >= 0 && r > 0; --i) {
+        digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + r % 10);
+        r /= 10;
+    }
+    return digits;
+}
+
+// The fixed form of a finite value: sign, integer digits, and when decimals
+// is above 0 a point and exactly `decimals` fraction digits. Every magnitude
+// of a double is written this way, including those of 10^36 and more: a
+// large value simply gets all its integer digits (up to 309), the ones past
+// the 18-digit string being "0", so that the text reads back as the value.
+std::string FixedForm(std::uint8_t decimals, double value)
+{
+    const long double a = fabsl(static_cast<long double>(value));
+
+    // Digit string and the weight (power of ten) of its first digit.
+    long long r;
+    int top;
+    if (a < 10.0L) {
+        r = llrintl(a * kTenTo17);
+        top = 0;
+    } else {
+        int e = static_cast<int>(floorl(log10l(a)));
+        long double m = a / PowerOfTen(e);
+        if (m < 1.0L) {
+            --e;
+            m = a / PowerOfTen(e);
+        }
+        r = llrintl(m * kTenTo17);
+        top = e;
+    }
+    std::string digits;
+    if (r >= kTenTo18) {
+        digits = "1" + EighteenDigits(r - kTenTo18);
+        ++top;
+    } else {
+        digits = EighteenDigits(r);
+    }
+
+    // Digit of weight 10^w; positions past the digit string are zeros.
+    auto digitOfWeight = [&](int w) -> char {
+        const std::size_t index = static_cast<std::size_t>(top - w);
+        return index < digits.size() ? digits[index] : '0';
+    };
+
+    // Integer digits and `decimals` fraction digits, then round half up on the
+    // first dropped digit only.
+    std::string kept;
+    kept.reserve(static_cast<std::size_t>(top) + 2 + decimals);
+    for (int w = top; w >= -static_cast<int>(decimals); --w)
+        kept.push_back(digitOfWeight(w));
+    if (digitOfWeight(-static_cast<int>(decimals) - 1) >= '5') {
+        std::size_t i = kept.size();
+        while (i > 0 && kept[i - 1] == '9') {
+            kept[i - 1] = '0';
+            --i;
+        }
+        if (i > 0)
+            ++kept[i - 1];
+        else
+            kept.insert(kept.begin(), '1');
+    }
+
+    std::string text = std::signbit(value) ? "-" : "";
+    const std::size_t integerDigits = kept.size() - decimals;
+    text.append(kept, 0, integerDigits);
+    if (decimals > 0) {
+        text.push_back('.');
+        text.append(kept, integerDigits, std::string::npos);
+    }
+    return text;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The mantissa digits accumulated as A = 10·A + digit in extended precision.
+// Once A passes 10^4000 a further digit no longer changes 10·A + digit against
+// 10·A, so from there on only the count of such digits is kept (`scale`); A
+// then stays finite for digit strings of any length.
+struct DigitAccumulator {
+    long double a = 0.0L;
+    long long scale = 0;
+
+    void Add(char digit)
+    {
+        if (a < 1e4000L)
+            a = 10.0L * a + static_cast<long double>(digit - '0');
+        else
+            ++scale;
+    }
+
+    // The reading of an invalid text: the digits so far as one whole number.
+    double AsWholeNumber() const
+    {
+        if (scale > 0 || a >= kDoubleOverflow)
+            throw FloatingPointOverflow();
+        return static_cast<double>(a);
+    }
+};
+
+// Exponent digits beyond this bound no longer count: the bound is far past
+// any exponent that can give a finite non-zero double, and keeps the value
+// clear of integer overflow.
+constexpr long long kExponentLimit = 100000000LL;
+
+} // namespace
+
+std::string FormatReal(std::uint8_t width, std::uint8_t decimals, double value)
+{
+    // An infinity or an undefined value has no digits. It is written as
+    // "INF", "-INF" or "NAN": these tell the user what happened and, like any
+    // text without a digit before its fault, read back as 0 without a report.
+    // The class is taken from the bits, so that even a signalling NaN passes
+    // without touching the floating-point unit.
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+    const bool negative = (bits >> 63) != 0;
+    const std::uint64_t exponentBits = (bits >> 52) & 0x7FF;
+    const std::uint64_t fractionBits = bits & ((std::uint64_t{1} << 52) - 1);
+    std::string text;
+    if (exponentBits == 0x7FF && fractionBits != 0)
+        text = "NAN";
+    else if (exponentBits == 0x7FF)
+        text = negative ? "-INF" : "INF";
+    else
+        text = FixedForm(decimals, value);
+
+    if (text.size() < width)
+        text.insert(0, width - text.size(), ' ');
+
+    if (decimals > 0) {
+        while (text.size() >= 2 && text.back() == '0')
+            text.pop_back();
+        if (text.size() >= 2 && text.back() == '.')
+            text.pop_back();
+    }
+
+    if (text == "-0")
+        text = "0";
+
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos)
+        text[point] = ',';
+    return text;
+}
+
+std::string NormalizeReal(const std::string &text)
+{
+    std::string result = text;
+    for (char &c : result) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c == ',')
+            c = '.';
+    }
+    return result;
+}
+
+double ParseReal(const std::string &text)
+{
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    DigitAccumulator digits;
+
+    while (i < n && text[i] == ' ')
+        ++i;
+
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= n)
+        return digits.AsWholeNumber();
+
+    long long fractionDigits = 0;
+    while (i < n && IsDigit(text[i]))
+        digits.Add(text[i++]);
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && IsDigit(text[i])) {
+            digits.Add(text[i++]);
+            ++fractionDigits;
+        }
+    }
+
+    long long exponent = 0;
+    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        bool exponentNegative = false;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            exponentNegative = text[i] == '-';
+            ++i;
+        }
+        if (i >= n || !IsDigit(text[i]))
+            return digits.AsWholeNumber();
+        while (i < n && IsDigit(text[i])) {
+            if (exponent < kExponentLimit)
+                exponent = 10 * exponent + (text[i] - '0');
+            ++i;
+        }
+        if (exponentNegative)
+            exponent = -exponent;
+    }
+
+    if (i != n)
+        return digits.AsWholeNumber();
+
+    const double zero = negative ? -0.0 : 0.0;
+    if (digits.a == 0.0L)
+        return zero; // no power of ten can make zero anything else
+
+    // Value = A · 10^p with 1 <= A < 10^4001. Its decimal order is decided
+    // first, so that no intermediate result leaves the extended range: a
+    // value of 10^310 or more cannot be a double, one below 10^-400 reads as
+    // zero, and for everything in between 10^|p| and the result are finite
+    // extended numbers.
+    const long long p = digits.scale + exponent - fractionDigits;
+    const long long order = static_cast<long long>(floorl(log10l(digits.a))) + p;
+    if (order >= 310)
+        throw FloatingPointOverflow();
+    if (order < -400)
+        return zero;
+
+    long double magnitude;
+    if (p >= 0)
+        magnitude = digits.a * PowerOfTen(static_cast<int>(p));
+    else
+        magnitude = digits.a / PowerOfTen(static_cast<int>(-p));
+
+    if (magnitude >= kDoubleOverflow)
+        throw FloatingPointOverflow();
+    const double result = static_cast<double>(magnitude);
+    return negative ? -result : result;
+}
+
+double ReadReal(const QLineEdit *field)
+{
+    if (field == nullptr)
+        return 0.0;
+    // The field holds Unicode; its UTF-8 bytes go to the reader, where any
+    // byte outside ASCII simply makes the text invalid at that point.
+    return ParseReal(NormalizeReal(field->text().toStdString()));
+}

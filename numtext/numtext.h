@@ -1,0 +1,35 @@
+#pragma once
+// Decimal-comma number text: the numbers of the edit fields and the factor
+// table. Shown with a comma, read with a comma or a point, never dependent on
+// the system's regional settings.
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+static_assert(std::numeric_limits<long double>::digits == 64,
+              "Mandelbrotmenge needs long double to be the x87 extended format "
+              "(64-bit significand): build for x86/x86-64 with GCC or Clang.");
+
+class QLineEdit;
+
+// Raised when a number text's value lies beyond the range of a double.
+class FloatingPointOverflow : public std::exception {
+public:
+    const char *what() const noexcept override { return "Floating point overflow"; }
+};
+
+// The value in fixed form with `decimals` fraction digits, trailing zeros
+// dropped, decimal comma; padded on the left with blanks to `width`.
+std::string FormatReal(std::uint8_t width, std::uint8_t decimals, double value);
+
+// ASCII letters to capitals, every ',' to '.'.
+std::string NormalizeReal(const std::string &text);
+
+// Reads a normalised number text. Invalid texts read as the digits met so far;
+// a value beyond the double range throws FloatingPointOverflow.
+double ParseReal(const std::string &text);
+
+// ParseReal(NormalizeReal(field text)).
+double ReadReal(const QLineEdit *field);

@@ -1,0 +1,80 @@
+// The overview's paint routine and the dragging of the target marker.
+#include <QLineEdit>
+#include <QPainter>
+#include <algorithm>
+
+#include "app/tfmandel.h"
+#include "numtext/numtext.h"
+#include "overview/overviewmap.h"
+#include "platform/surface.h"
+
+namespace {
+
+// Marker positions far beyond the surface are drawn at a bounded distance,
+// where they are clipped away just the same.
+int drawable(std::int64_t v)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(v, -1000000, 1000000));
+}
+
+}  // namespace
+
+void Tfmandel::PaintboxPaint()
+{
+    const int W = Paintbox->width();
+    const int H = Paintbox->height();
+    const PixelPoint centre = PlaneToPixel(target.re, target.im, W, H);
+    const int x = drawable(centre.x);
+    const int y = drawable(centre.y);
+    Paintbox->paintOn([&](QPainter &painter) {
+        painter.drawImage(0, 0, overviewPicture_);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(QColor(0, 0, 255));
+        // Bounding box (x-4, y-4, x+4, y+4), its right and bottom edges outside.
+        painter.drawEllipse(QRect(QPoint(x - 4, y - 4), QPoint(x + 3, y + 3)));
+    });
+}
+
+void Tfmandel::PaintboxMouseDown(QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
+{
+    const int W = Paintbox->width();
+    const int H = Paintbox->height();
+    // The list of draggable points has one entry: point 1, the target.
+    const ComplexPoint *points[] = {&target};
+    for (int i = 1; i <= 1; ++i) {
+        const ComplexPoint &p = *points[i - 1];
+        if (MarkerGrabbed(X, Y, PlaneToPixel(p.re, p.im, W, H))) {
+            dragging = true;
+            dragIndex = i;
+        }
+    }
+}
+
+namespace {
+
+void dragTo(Tfmandel &w, int X, int Y)
+{
+    const ComplexPoint p = PixelToPlane(X, Y, w.Paintbox->width(), w.Paintbox->height());
+    if (w.dragIndex == 1)
+        w.target = p;
+    w.Edit1->setText(QString::fromStdString(FormatReal(1, 10, w.target.re)));
+    w.Edit2->setText(QString::fromStdString(FormatReal(1, 10, w.target.im)));
+    w.PaintboxPaint();
+}
+
+}  // namespace
+
+void Tfmandel::PaintboxMouseMove(QObject *, Qt::KeyboardModifiers, int X, int Y)
+{
+    if (!dragging)
+        return;
+    dragTo(*this, X, Y);
+}
+
+void Tfmandel::PaintboxMouseUp(QObject *, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
+{
+    if (!dragging)
+        return;
+    dragging = false;
+    dragTo(*this, X, Y);
+}

@@ -1,0 +1,63 @@
+#include "overview/overviewmap.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Nearest integer, halves to even, clamped to the 64-bit range.
+std::int64_t RoundToInt64(long double v)
+{
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    if (std::isnan(v))
+        return kMin;
+    // 2^63 is exact in long double; every value below it that rounds to an
+    // integer fits, since long double's integers near 2^63 are spaced by 1.
+    constexpr long double kLimit = 9223372036854775808.0L;  // 2^63
+    const long double r = std::nearbyintl(v);  // default mode: to nearest, ties to even
+    if (r >= kLimit)
+        return kMax;
+    if (r < -kLimit)
+        return kMin;
+    return static_cast<std::int64_t>(r);
+}
+
+// 4 · v as a 32-bit signed product that wraps around instead of overflowing.
+std::int32_t Times4(std::int32_t v)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * 4u);
+}
+
+// True when |a - b| < 5, without overflow for any b.
+bool Within4(std::int32_t a, std::int64_t b)
+{
+    // |a| < 2^31, so b outside ±2^32 can never be within 4 of a, and inside
+    // that range the difference fits easily.
+    constexpr std::int64_t kFar = std::int64_t{1} << 32;
+    if (b > kFar || b < -kFar)
+        return false;
+    const std::int64_t d = std::int64_t{a} - b;
+    return d > -5 && d < 5;
+}
+
+}  // namespace
+
+PixelPoint PlaneToPixel(double re, double im, int W, int H)
+{
+    const long double x = ((static_cast<long double>(re) + 2.5L) * W) / 4.0L;
+    const long double y = ((2.0L - static_cast<long double>(im)) * H) / 4.0L;
+    return {RoundToInt64(x), RoundToInt64(y)};
+}
+
+ComplexPoint PixelToPlane(std::int32_t X, std::int32_t Y, int W, int H)
+{
+    const long double re = static_cast<long double>(Times4(X)) / W - 2.5L;
+    const long double im = 2.0L - static_cast<long double>(Times4(Y)) / H;
+    return {static_cast<double>(re), static_cast<double>(im)};
+}
+
+bool MarkerGrabbed(std::int32_t X, std::int32_t Y, PixelPoint marker)
+{
+    return Within4(X, marker.x) && Within4(Y, marker.y);
+}

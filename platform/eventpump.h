@@ -1,0 +1,5 @@
+#pragma once
+
+// Handles every pending event of the GUI thread, each by its handler, then
+// returns.
+void HandlePendingEvents();

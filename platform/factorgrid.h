@@ -1,0 +1,23 @@
+#pragma once
+// A string grid: fixed first row and column in grey, the other cells edited
+// in place; Tab and Shift+Tab move between the editable cells, wrapping, and
+// never leave the grid. Cell texts follow the editor as the user types.
+
+#include <QString>
+#include <QTableWidget>
+
+class FactorGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    FactorGrid(int columns, int rows, QWidget *parent = nullptr);
+
+    QString cell(int column, int row) const;
+    void setCell(int column, int row, const QString &text);
+
+    // Moves to the next (forward) or previous editable cell, wrapping.
+    void moveToNeighbour(bool forward);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};

@@ -1,0 +1,98 @@
+#include "platform/surface.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/picture.h"
+
+PaintSurface::PaintSurface(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    retained_ = QImage(1, 1, QImage::Format_RGB32);
+    retained_.fill(Qt::white);
+}
+
+void PaintSurface::showNow()
+{
+    // Inside our own paint event the retained image is put on the screen by
+    // that same paint.
+    if (!inPaint_)
+        repaint();
+}
+
+void PaintSurface::drawPicture(const Picture &picture)
+{
+    drawImage(picture.image());
+}
+
+void PaintSurface::drawImage(const QImage &image)
+{
+    {
+        QPainter painter(&retained_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, image);
+    }
+    showNow();
+}
+
+void PaintSurface::paintOn(const std::function<void(QPainter &)> &draw)
+{
+    {
+        QPainter painter(&retained_);
+        draw(painter);
+    }
+    showNow();
+}
+
+void PaintSurface::drawFilledEllipse(int left, int top, int right, int bottom, QColor brush)
+{
+    paintOn([&](QPainter &painter) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.setBrush(brush);
+        // The box's right and bottom edges lie just outside the ellipse.
+        painter.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    });
+}
+
+void PaintSurface::paintEvent(QPaintEvent *)
+{
+    if (paintHandler_) {
+        inPaint_ = true;
+        paintHandler_();
+        inPaint_ = false;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, retained_);
+}
+
+void PaintSurface::resizeEvent(QResizeEvent *)
+{
+    if (retained_.size() == size())
+        return;
+    retained_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    retained_.fill(Qt::white);
+}
+
+void PaintSurface::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mousePressed(p.x(), p.y(), event->button(), event->modifiers());
+}
+
+void PaintSurface::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press of its own.
+    mousePressEvent(event);
+}
+
+void PaintSurface::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mouseMoved(p.x(), p.y(), event->buttons(), event->modifiers());
+}
+
+void PaintSurface::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint p = event->position().toPoint();
+    emit mouseReleased(p.x(), p.y(), event->button(), event->modifiers());
+}

@@ -1,0 +1,58 @@
+#pragma once
+// A paint surface that keeps what was drawn on it: drawing goes into a
+// retained image and is put on the screen at once; paint events show the
+// retained image, so a covered and uncovered surface shows its last drawing.
+// Before anything is drawn, and after every size change, it is white.
+
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+class QPainter;
+
+class Picture;
+
+class PaintSurface : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaintSurface(QWidget *parent = nullptr);
+
+    // Draws the picture unscaled with its top-left corner at (0, 0), clipped
+    // to the surface, and shows it at once.
+    void drawPicture(const Picture &picture);
+    void drawImage(const QImage &image);
+
+    // A filled ellipse in the bounding box (left, top, right, bottom), the
+    // brush in `brush`, outlined with a black one-pixel pen; shown at once.
+    void drawFilledEllipse(int left, int top, int right, int bottom, QColor brush);
+
+    // Runs `draw` on the retained image, then shows it at once.
+    void paintOn(const std::function<void(QPainter &)> &draw);
+
+    // Called at every paint event before the retained image is shown; drawing
+    // from it lands in that same paint.
+    void setPaintHandler(std::function<void()> handler) { paintHandler_ = std::move(handler); }
+
+    const QImage &retained() const { return retained_; }
+
+signals:
+    void mousePressed(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    void mouseMoved(int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+    void mouseReleased(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void showNow();
+
+    QImage retained_;
+    std::function<void()> paintHandler_;
+    bool inPaint_ = false;
+};

@@ -1,0 +1,102 @@
+// The run toggle and the computation of one image of the zoom series.
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "app/tfmandel.h"
+#include "colour/palette.h"
+#include "numtext/numtext.h"
+#include "platform/counter.h"
+#include "platform/eventpump.h"
+#include "platform/factorgrid.h"
+#include "platform/surface.h"
+#include "render/engine.h"
+
+namespace {
+const QString kIdleCaption = QStringLiteral("Vergrößerungen zeichnen");
+const QString kRunCaption = QStringLiteral("Abbruch");
+}  // namespace
+
+void Tfmandel::ZeichnenClick(QObject *)
+{
+    if (idle) {
+        ++runDepth_;
+        try {
+            halfSecond_ = CounterFrequency() / 2;
+            idle = false;
+            Zeichnen->setText(kRunCaption);
+            target.re = ReadReal(Edit1);
+            target.im = ReadReal(Edit2);
+            for (int n = 1; n <= 6; ++n) {
+                const double factor = ParseReal(NormalizeReal(tabelle->cell(1, n).toStdString()));
+                RenderImage(n, factor);
+            }
+            PaintboxPaint();
+            Zeichnen->setText(kIdleCaption);
+        } catch (...) {
+            // A number that cannot be read ends the run; the toggle is ready
+            // for the next press.
+            Zeichnen->setText(kIdleCaption);
+            idle = true;
+            if (--runDepth_ == 0)
+                finishRun();
+            throw;
+        }
+        idle = true;
+        if (--runDepth_ == 0)
+            finishRun();
+        return;
+    }
+    idle = true;
+}
+
+void Tfmandel::RenderImage(int image, double factor)
+{
+    std::int64_t start = CounterNow();
+    factor = zoom::ClampFactor(factor);
+    if (idle)
+        return;
+    const int w = mandel1->width();
+    const int h = mandel2->height();
+    if (w <= 0 || h <= 0)
+        return;
+    Picture work(w, h);
+    const zoom::Geometry g = zoom::MakeGeometry(w, h, factor, target.re, target.im);
+    aspect = g.aspect;
+
+    // Only what the store holds is written (it always holds the thumbnails).
+    const bool stored = image >= 0 && image < iterations.images();
+    const int storeColumns = stored ? std::min(w, iterations.columns()) : 0;
+    const bool storeRows = stored;
+    IterationStore::Plane plane = iterations[stored ? image : 0];
+    PaintSurface *surface = thumbnail(image);
+
+    engine_->Begin(g);
+    for (int r = 0; r < h; ++r) {
+        const std::uint8_t *indices = engine_->WaitRow(r);
+        std::uint8_t *row = work.row(r);
+        for (int j = 0; j < w; ++j) {
+            const std::uint8_t index = indices[j];
+            const std::uint8_t *entry = activePalette.data() + 3 * index;
+            row[3 * j] = entry[2];
+            row[3 * j + 1] = entry[1];
+            row[3 * j + 2] = entry[0];
+        }
+        if (storeRows && r < iterations.rows())
+            for (int j = 0; j < storeColumns; ++j)
+                plane[j][r] = indices[j];
+
+        const std::int64_t now = CounterNow();
+        if (now - start > halfSecond_) {
+            HandlePendingEvents();
+            if (idle)
+                break;
+            if (surface)
+                surface->drawPicture(work);
+            start = now;
+        }
+    }
+    engine_->Cancel();
+    if (surface)
+        surface->drawPicture(work);
+}

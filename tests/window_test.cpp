@@ -1,0 +1,306 @@
+// The window at start: controls, defaults, layout, teardown, the error
+// report, keyboard handling of the grid and the draw button.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/tfmandel.h"
+#include "colour/palette.h"
+#include "numtext/numtext.h"
+#include "platform/errorreport.h"
+#include "platform/factorgrid.h"
+#include "platform/radiogroup.h"
+#include "platform/surface.h"
+
+namespace {
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<Tfmandel>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override { window.reset(); }
+
+    std::unique_ptr<Tfmandel> window;
+};
+
+// Runs `check` on the modal box as soon as one is open, then closes it.
+struct ModalWatcher {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int seen = 0;
+    QTimer timer;
+    ModalWatcher()
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                text = box->text();
+                title = box->windowTitle();
+                icon = box->icon();
+                ++seen;
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start();
+    }
+};
+
+TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
+    EXPECT_EQ(window->size(), QSize(1124, 754));
+
+    struct Expect { const char *name; QRect geometry; };
+    const Expect places[] = {
+        {"Paintbox", {16, 40, 329, 321}},   {"Zeichnen", {88, 376, 185, 25}},
+        {"Edit1", {40, 440, 129, 22}},      {"Edit2", {40, 472, 129, 22}},
+        {"tabelle", {184, 416, 162, 148}},  {"Label5", {16, 576, 319, 56}},
+        {"RadioGroup1", {16, 648, 329, 49}}, {"Button1", {206, 704, 139, 25}},
+        {"Panel3", {0, 0, 361, 754}},
+    };
+    for (const auto &e : places) {
+        auto *w = window->findChild<QWidget *>(QLatin1String(e.name));
+        ASSERT_NE(w, nullptr) << e.name;
+        EXPECT_EQ(w->geometry(), e.geometry) << e.name;
+    }
+    for (const char *name : {"Panel1", "Panel2", "MaPanel", "Label1", "Label2", "Label3", "Label4", "mandelimage",
+                             "mandel1", "mandel6"})
+        EXPECT_NE(window->findChild<QWidget *>(QLatin1String(name)), nullptr) << name;
+    EXPECT_NE(window->findChild<QTimer *>(QStringLiteral("Timer1")), nullptr);
+    EXPECT_EQ(window->Label1->pos(), QPoint(120, 16));
+    EXPECT_EQ(window->Label1->text(), QStringLiteral("Mandelbrotmenge"));
+    EXPECT_EQ(window->Label3->text(), QStringLiteral("Zielpunkt"));
+    EXPECT_EQ(window->Label4->text(), QStringLiteral("x1"));
+    EXPECT_EQ(window->Label2->text(), QStringLiteral("y1"));
+    EXPECT_EQ(window->Label5->text(), QStringLiteral("Koordinaten in Zeilen eintragen, Zielpunkt auf der\n"
+                                                     "Mandelbrotmenge verschieben oder auf den \n"
+                                                     "Einzelbildern anklicken.\n"
+                                                     "Achtung! Die Berechnung kann sehr lange dauern!"));
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+    EXPECT_EQ(window->Button1->text(), QStringLiteral("Farbanimation"));
+    EXPECT_EQ(window->RadioGroup1->title(), QStringLiteral("Farbgebung"));
+    const char *items[] = {"Vertigo", "Spezial", "Neon", "RGB"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(window->RadioGroup1->item(i)->text(), QLatin1String(items[i]));
+    EXPECT_EQ(window->RadioGroup1->itemIndex(), 0);
+    EXPECT_FALSE(window->mandelimage->isVisible());
+    EXPECT_EQ(window->Timer1->interval(), 10);
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(window->Zeichnen->hasFocus());
+}
+
+TEST_F(WindowTest, ActivationSetsTheDefaults)
+{
+    EXPECT_TRUE(window->idle);
+    EXPECT_FALSE(window->dragging);
+    EXPECT_EQ(window->dragIndex, 0);
+    EXPECT_EQ(window->target.re, -1.41);
+    EXPECT_EQ(window->target.im, 0.0);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("-1,41"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("0"));
+    EXPECT_EQ(window->tabelle->cell(1, 0), QStringLiteral("Faktor"));
+    EXPECT_EQ(window->tabelle->cell(0, 0), QString());
+    const char *factors[] = {"10", "100", "1000", "10000", "100000", "1000000"};
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_EQ(window->tabelle->item(n, 1)->text(), QLatin1String(factors[n - 1]));
+        EXPECT_EQ(window->tabelle->item(n, 0)->text(), QStringLiteral("Bild %1").arg(n));
+    }
+    EXPECT_EQ(window->tabelle->rowCount(), 7);
+    EXPECT_EQ(window->tabelle->columnCount(), 2);
+
+    PaletteTable vertigo;
+    std::copy(activePalette.begin(), activePalette.end(), vertigo.begin());
+    LoadPalette("VERTIGO");
+    EXPECT_EQ(vertigo, activePalette);
+    EXPECT_EQ(activePalette[3 * 84 + 2], 80);
+
+    // Before any run the thumbnails are white.
+    const QImage shot = window->mandel1->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(0, 0), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(379, 249), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, LayoutPlacesThumbnailsAndSizesStoreAndPictures)
+{
+    const int lefts[] = {361, 361, 361, 742, 742, 742};
+    const int tops[] = {1, 252, 503, 1, 252, 503};
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(window->thumbnail(n)->geometry(), QRect(lefts[n - 1], tops[n - 1], 380, 250)) << n;
+    EXPECT_EQ(window->iterations.images(), 7);
+    EXPECT_EQ(window->iterations.columns(), 382);
+    EXPECT_EQ(window->iterations.rows(), 252);
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_TRUE(window->images[i]);
+        EXPECT_EQ(window->images[i]->width(), 381);
+        EXPECT_EQ(window->images[i]->height(), 251);
+        EXPECT_EQ(window->images[i]->row(0)[0], 255);
+    }
+    EXPECT_EQ(window->cyclePhase, 0);
+}
+
+TEST_F(WindowTest, LayoutAfterResizeKeepsStoreValuesAndResetsPhase)
+{
+    window->iterations[2][10][20] = 77;
+    window->iterations[6][381][251] = 99;
+    window->cyclePhase = 42;
+    window->images[3]->row(5)[7] = 0;
+
+    window->MaPanel->resize(1361, 900);  // a = 500, b = 300
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->mandel4->geometry(), QRect(861, 1, 499, 299));
+    EXPECT_EQ(window->mandel3->geometry(), QRect(361, 601, 499, 299));
+    EXPECT_EQ(window->iterations.columns(), 501);
+    EXPECT_EQ(window->iterations.rows(), 301);
+    EXPECT_EQ(window->iterations[2][10][20], 77);
+    EXPECT_EQ(window->iterations[6][381][251], 99);
+    EXPECT_EQ(window->iterations[6][500][300], 0);
+    EXPECT_EQ(window->cyclePhase, 0);
+    EXPECT_EQ(window->images[3]->width(), 500);
+    EXPECT_EQ(window->images[3]->row(5)[7], 255);
+
+    window->MaPanel->resize(1124, 754);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->iterations.columns(), 382);
+    EXPECT_EQ(window->iterations[2][10][20], 77);
+}
+
+TEST_F(WindowTest, MaximiseAndRestoreRelayOut)
+{
+    window->showMaximized();
+    QTRY_VERIFY(window->width() != 1124 || window->height() != 754);
+    const int a = (window->MaPanel->width() - 361) / 2;
+    QTRY_COMPARE(window->mandel1->width(), a - 1);
+    window->showNormal();
+    QTRY_COMPARE(window->size(), QSize(1124, 754));
+    QTRY_COMPARE(window->mandel1->width(), 380);
+}
+
+TEST_F(WindowTest, TeardownReleasesStoreAndPictures)
+{
+    window->FormDestroy();
+    EXPECT_EQ(window->iterations.images(), 0);
+    EXPECT_EQ(window->iterations.columns(), 0);
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_FALSE(window->images[i]);
+}
+
+TEST_F(WindowTest, ReadRealTakesTheFieldText)
+{
+    const struct { const char *typed; double value; } cases[] = {
+        {"-1,41", -1.41}, {" 2,5", 2.5}, {"2,5 ", 25}, {"1e6", 1e6}, {"abc", 0}, {"-3x", 3},
+        {"Ä1", 0}, {"1Ä", 1},
+    };
+    for (const auto &c : cases) {
+        window->Edit1->setText(QString::fromUtf8(c.typed));
+        EXPECT_EQ(ReadReal(window->Edit1), c.value) << c.typed;
+    }
+    window->Edit1->setText(QStringLiteral("1E400"));
+    EXPECT_THROW(ReadReal(window->Edit1), FloatingPointOverflow);
+}
+
+TEST(ErrorReport, AppendsAPointAfterCharactersThatSortAfterIt)
+{
+    const struct { const char *message, *shown; } cases[] = {
+        {"Floating point overflow", "Floating point overflow."},
+        {"Resource X not found", "Resource X not found."},
+        {"Done.", "Done."},
+        {"Why!", "Why!"},
+        {"Ends in a blank ", "Ends in a blank "},
+        {"Number 5", "Number 5."},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ErrorReportText(c.message), c.shown) << c.message;
+}
+
+TEST_F(WindowTest, AnOverflowIsReportedAndTheToggleRecovers)
+{
+    ModalWatcher watcher;
+    window->Edit1->setText(QStringLiteral("1E400"));
+    QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
+    QTRY_COMPARE(watcher.seen, 1);
+    EXPECT_EQ(watcher.text, QStringLiteral("Floating point overflow."));
+    EXPECT_EQ(watcher.title, QStringLiteral("Mandelbrotmenge"));
+    EXPECT_EQ(watcher.icon, QMessageBox::Critical);
+    EXPECT_TRUE(window->idle);
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(WindowTest, GridTabWrapsInsideTheEditableCells)
+{
+    window->tabelle->setFocus();
+    window->tabelle->setCurrentCell(1, 1);
+    for (int expected : {2, 3, 4, 5, 6, 1, 2}) {
+        QTest::keyClick(window->tabelle, Qt::Key_Tab);
+        EXPECT_EQ(window->tabelle->currentRow(), expected);
+        EXPECT_EQ(window->tabelle->currentColumn(), 1);
+        EXPECT_TRUE(window->tabelle->hasFocus());
+    }
+    for (int expected : {1, 6, 5}) {
+        QTest::keyClick(window->tabelle, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(window->tabelle->currentRow(), expected);
+    }
+}
+
+TEST_F(WindowTest, TypingIntoACellEditsItInPlace)
+{
+    window->tabelle->setFocus();
+    window->tabelle->setCurrentCell(2, 1);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+    QWidget *editor = QApplication::focusWidget();
+    ASSERT_NE(editor, window->tabelle);
+    QTest::keyClicks(editor, QStringLiteral("5"));
+    // The cell follows the editor at once.
+    EXPECT_EQ(window->tabelle->cell(1, 2), QStringLiteral("75"));
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(window->tabelle->currentRow(), 3);
+    EXPECT_EQ(window->tabelle->cell(1, 2), QStringLiteral("75"));
+}
+
+TEST_F(WindowTest, EnterAnywherePressesTheDrawButton)
+{
+    int presses = 0;
+    QObject::connect(window->Zeichnen, &QPushButton::clicked, [&] { ++presses; });
+    // Cheap images: every factor reads as 0 and shows the whole plane.
+    for (int n = 1; n <= 6; ++n)
+        window->tabelle->setCell(1, n, QStringLiteral("0"));
+    QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle, window->Button1};
+    int expected = 0;
+    for (QWidget *w : targets) {
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_Return);
+        EXPECT_EQ(presses, ++expected) << w->objectName().toStdString();
+        EXPECT_TRUE(window->idle);
+    }
+    // The run drew the set (index 0, black) around the default target.
+    const QImage shot = window->mandel1->grab().toImage();
+    EXPECT_NE(shot.pixelColor(190, 125), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, FormActivateRunsOnceOnly)
+{
+    window->Edit1->setText(QStringLiteral("0,5"));
+    window->activateWindow();
+    auto other = std::make_unique<QWidget>();
+    other->show();
+    other->activateWindow();
+    QTest::qWait(50);
+    window->activateWindow();
+    QTest::qWait(50);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("0,5"));
+}
+
+}  // namespace
