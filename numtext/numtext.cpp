@@ -151,7 +151,8 @@ struct DigitAccumulator {
 };
 
 // Exponent digits beyond this bound no longer count: the bound is far past
-// any exponent that can give a finite non-zero double, and keeps the value
+// any exponent a real text needs (it would take a text of 10^8 digits to
+// bring such a power back into the double range), and keeps the exponent
 // clear of integer overflow.
 constexpr long long kExponentLimit = 100000000LL;
 

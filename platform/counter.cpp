@@ -8,7 +8,16 @@ std::int64_t CounterNow()
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+namespace {
+std::int64_t frequencyOverride = 0;
+}
+
 std::int64_t CounterFrequency()
 {
-    return 1000000000;
+    return frequencyOverride > 0 ? frequencyOverride : 1000000000;
+}
+
+void OverrideCounterFrequency(std::int64_t ticksPerSecond)
+{
+    frequencyOverride = ticksPerSecond;
 }

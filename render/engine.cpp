@@ -114,10 +114,15 @@ struct Attractor {
     double mag[2] = {0, 0};    // |p|, with some slack
 };
 
+double Abs(double re, double im)
+{
+    return std::sqrt(re * re + im * im);
+}
+
 // Principal square root of wr + wi i.
 void ComplexSqrt(double wr, double wi, double &sr, double &si)
 {
-    const double m = std::hypot(wr, wi);
+    const double m = Abs(wr, wi);
     sr = std::sqrt(std::max(0.0, (m + wr) / 2));
     si = std::sqrt(std::max(0.0, (m - wr) / 2));
     if (wi < 0)
@@ -129,12 +134,20 @@ Attractor FindAttractor(double x, double y)
     Attractor at;
     if (!std::isfinite(x) || !std::isfinite(y))
         return at;
+    // Quick rejection of points clearly outside both regions: the cardioid
+    // q (q + x - 1/4) <= y^2 / 4 with q = (x - 1/4)^2 + y^2, and the disc.
+    const double xq = x - 0.25;
+    const double q = xq * xq + y * y;
+    const bool nearCardioid = q * (q + xq) <= 0.25 * y * y + 1e-6;
+    const bool nearDisc = (x + 1.0) * (x + 1.0) + y * y <= 0.0625 + 1e-6;
+    if (!nearCardioid && !nearDisc)
+        return at;
     constexpr double kSlack = 1e-12;
     // Fixed point p = (1 - sqrt(1 - 4c)) / 2, multiplier 2p.
     double sr, si;
     ComplexSqrt(1.0 - 4.0 * x, -4.0 * y, sr, si);
     const double fr = (1.0 - sr) / 2, fi = -si / 2;
-    const double fm = std::hypot(fr, fi);
+    const double fm = Abs(fr, fi);
     if (2 * fm < 1.0) {
         at.period = 1;
         at.pr[0] = fr;
@@ -144,7 +157,7 @@ Attractor FindAttractor(double x, double y)
         return at;
     }
     // 2-cycle p^2 + p + c + 1 = 0, multiplier 4 (c + 1).
-    if (std::hypot(x + 1.0, y) < 0.25) {
+    if (Abs(x + 1.0, y) < 0.25) {
         ComplexSqrt(-3.0 - 4.0 * x, -4.0 * y, sr, si);
         at.period = 2;
         at.pr[0] = (-1.0 + sr) / 2;
@@ -152,7 +165,7 @@ Attractor FindAttractor(double x, double y)
         at.pr[1] = (-1.0 - sr) / 2;
         at.pi[1] = -si / 2;
         for (int i = 0; i < 2; ++i) {
-            const double m = std::hypot(at.pr[i], at.pi[i]);
+            const double m = Abs(at.pr[i], at.pi[i]);
             at.mag[i] = m + kSlack;
             at.twice[i] = 2 * m + kSlack;
         }
@@ -170,7 +183,7 @@ bool Trapped(const Attractor &at, double zr, double zi)
     if (at.period == 0 || !std::isfinite(zr) || !std::isfinite(zi))
         return false;
     for (int i = 0; i < at.period; ++i) {
-        const double r = std::hypot(zr - at.pr[i], zi - at.pi[i]) + tol;
+        const double r = Abs(zr - at.pr[i], zi - at.pi[i]) + tol;
         if (at.mag[i] + r >= 1.9)
             continue;
         if (at.period == 1) {
@@ -521,6 +534,9 @@ void RenderPlain(const Geometry &g, std::uint8_t *out)
 
 namespace zoom {
 
+// Rows that WaitRow waits for at once when it has to sleep.
+constexpr int kWaitBatch = 6;
+
 struct RowEngine::Impl {
     explicit Impl(unsigned threads);
     ~Impl();
@@ -547,7 +563,9 @@ struct RowEngine::Impl {
     std::unique_ptr<std::atomic<bool>[]> rowDone;
     std::atomic<int> nextRow{0};
     std::atomic<bool> stop{false};
-    std::atomic<bool> sleeper{false};  // mirror of `waiting` for the workers
+    std::atomic<bool> sleeper{false};  // the caller sleeps in WaitRow ...
+    std::atomic<int> waitFirst{-1};    // ... until this row
+    std::atomic<int> waitLast{-1};     // ... and this one are done
 };
 
 RowEngine::Impl::Impl(unsigned threads)
@@ -596,7 +614,8 @@ void RowEngine::Impl::Work()
             // Sequentially consistent with the caller's `sleeper` store and
             // row check, so that one of the two sides sees the other.
             rowDone[r].store(true, std::memory_order_seq_cst);
-            if (sleeper.load(std::memory_order_seq_cst)) {
+            if (sleeper.load(std::memory_order_seq_cst) &&
+                (r == waitFirst.load(std::memory_order_seq_cst) || r == waitLast.load(std::memory_order_seq_cst))) {
                 // Taking the lock orders this row before the caller's check.
                 std::lock_guard<std::mutex> guard(mutex);
                 rowCv.notify_all();
@@ -632,7 +651,8 @@ void RowEngine::Begin(const Geometry &g)
         if (d.geometry.h < 0)
             d.geometry.h = 0;
         SampleChains(d.geometry, d.xs, d.ys);
-        d.pixels.assign(static_cast<std::size_t>(d.geometry.w) * d.geometry.h, 0);
+        // Never empty, so that even rows of no pixels have an address.
+        d.pixels.assign(std::max<std::size_t>(1, static_cast<std::size_t>(d.geometry.w) * d.geometry.h), 0);
         d.rowDone = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(d.geometry.h));
         for (int r = 0; r < d.geometry.h; ++r)
             d.rowDone[r].store(false, std::memory_order_relaxed);
@@ -650,17 +670,23 @@ const std::uint8_t *RowEngine::WaitRow(int r)
     if (r < 0 || r >= d.geometry.h || !d.rowDone)
         return nullptr;
     const std::uint8_t *row = d.pixels.data() + static_cast<std::size_t>(r) * d.geometry.w;
-    // A short spin first: rows often come in a few microseconds.
-    for (int i = 0; i < 2000; ++i) {
+    // A short spin first: the row is often just being finished.
+    for (int i = 0; i < 64; ++i) {
         if (d.rowDone[r].load(std::memory_order_acquire))
             return row;
-#if defined(__x86_64__) || defined(__i386__)
         __builtin_ia32_pause();
-#endif
     }
+    // Then sleep until this row and a few after it are done, so that the
+    // caller is not woken for every single row.
+    const int last = std::min(r + kWaitBatch - 1, d.geometry.h - 1);
     std::unique_lock<std::mutex> lock(d.mutex);
+    d.waitFirst.store(r, std::memory_order_seq_cst);
+    d.waitLast.store(last, std::memory_order_seq_cst);
     d.sleeper.store(true, std::memory_order_seq_cst);
-    d.rowCv.wait(lock, [&] { return d.rowDone[r].load(std::memory_order_seq_cst) || !d.open; });
+    d.rowCv.wait(lock, [&] {
+        return (d.rowDone[r].load(std::memory_order_seq_cst) && d.rowDone[last].load(std::memory_order_seq_cst)) ||
+               !d.open;
+    });
     d.sleeper.store(false, std::memory_order_relaxed);
     // After Cancel the rows not yet computed never come.
     return d.rowDone[r].load(std::memory_order_acquire) ? row : nullptr;

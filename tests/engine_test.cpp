@@ -1,1 +1,510 @@
+// The zoom-series arithmetic: factor clamps, iteration limits, the image
+// geometry, the escape-time index, and the row engine, whose images must be
+// byte for byte those of the iteration followed literally.
+
+#include "render/engine.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The oracle: the image computation written out step by step, independent of
+// the engine. Every intermediate in extended precision, every stored value a
+// double.
+
+struct OracleGeometry {
+    int limit;
+    double aspect, dx, dy, left, top;
+};
+
+double OracleClamp(double factor)
+{
+    if (std::fabs(static_cast<long double>(factor)) < 0.1L)
+        factor = 1.0;
+    if (factor > 1e8)
+        factor = 1e8;
+    return factor;
+}
+
+OracleGeometry OracleSetup(int w, int h, double factor, double re, double im)
+{
+    OracleGeometry g;
+    long long limit = std::llrint(5.0L * factor);
+    if (limit < 200)
+        limit = 200;
+    if (limit > 5000)
+        limit = 5000;
+    g.limit = static_cast<int>(limit);
+    g.aspect = static_cast<double>(static_cast<long double>(h) / w);
+    g.dx = static_cast<double>(4.0L / w / factor);
+    g.dy = static_cast<double>(static_cast<long double>(g.aspect) * 4.0L / h / factor);
+    g.top = static_cast<double>(static_cast<long double>(im) + static_cast<long double>(h) * g.dy / 2);
+    g.left = static_cast<double>(static_cast<long double>(re) - static_cast<long double>(w) * g.dx / 2);
+    return g;
+}
+
+// Steps until escape, or 0 when the loop reached the limit.
+int OracleSteps(double x, double y, int limit)
+{
+    long double a = x;
+    long double b = y;
+    long double A = a * a;
+    long double B = b * b;
+    int k = 0;
+    for (;;) {
+        k = k + 1;
+        if (k == limit)
+            return 0;
+        const long double t = a * b;
+        b = t + t + y;
+        a = A - B + x;
+        A = a * a;
+        const long double M = A + b * b;
+        B = M - A;
+        if (M >= 4)
+            return k;
+    }
+}
+
+std::uint8_t OracleIndex(double x, double y, int limit)
+{
+    return static_cast<std::uint8_t>(OracleSteps(x, y, limit) % 256);
+}
+
+// The whole image, row by row (row 0 at the top).
+std::vector<std::uint8_t> OracleImage(int w, int h, double rawFactor, double re, double im)
+{
+    const double factor = OracleClamp(rawFactor);
+    const OracleGeometry g = OracleSetup(w, h, factor, re, im);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
+    double y = g.top;
+    for (int r = 0; r < h; ++r) {
+        y = static_cast<double>(static_cast<long double>(y) - g.dy);
+        double x = g.left;
+        for (int j = 0; j < w; ++j) {
+            x = static_cast<double>(static_cast<long double>(x) + g.dx);
+            out[static_cast<std::size_t>(r) * w + j] = OracleIndex(x, y, g.limit);
+        }
+    }
+    return out;
+}
+
+// The image through the row engine, taking the rows in order as the window
+// does.
+std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, double rawFactor, double re, double im)
+{
+    const zoom::Geometry g = zoom::MakeGeometry(w, h, zoom::ClampFactor(rawFactor), re, im);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
+    engine.Begin(g);
+    for (int r = 0; r < h; ++r) {
+        const std::uint8_t *row = engine.WaitRow(r);
+        if (row == nullptr) {
+            ADD_FAILURE() << "row " << r << " missing";
+            return out;
+        }
+        std::copy(row, row + w, out.begin() + static_cast<std::ptrdiff_t>(r) * w);
+    }
+    return out;
+}
+
+// Where two images differ: count and first position.
+std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<std::uint8_t> &want, int w)
+{
+    if (got.size() != want.size())
+        return "sizes differ";
+    int count = 0;
+    std::string first;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        if (got[i] != want[i]) {
+            if (count == 0)
+                first = "row " + std::to_string(i / w) + " column " + std::to_string(i % w) + ": " +
+                        std::to_string(got[i]) + " instead of " + std::to_string(want[i]);
+            ++count;
+        }
+    }
+    if (count == 0)
+        return {};
+    return std::to_string(count) + " pixels differ, first at " + first;
+}
+
+// Smaller images under ThreadSanitizer, which slows the oracle down.
+int ImageScale()
+{
+    const char *small = std::getenv("MANDEL_ENGINE_TEST_SMALL");
+    return small != nullptr && *small != '\0' && *small != '0' ? 4 : 1;
+}
+
+const double kDefaultFactors[] = {10, 100, 1000, 10000, 100000, 1000000};
+
+// ---------------------------------------------------------------------------
+
+struct FactorCase {
+    double factor;
+    double clamped;
+    int limit;
+};
+
+TEST(EngineFactor, ClampAndLimit)
+{
+    const FactorCase cases[] = {
+        {10, 10, 200},
+        {100, 100, 500},
+        {1000, 1000, 5000},
+        {10000, 10000, 5000},
+        {1e8, 1e8, 5000},
+        {0, 1.0, 200},
+        {0.1, 0.1, 200},
+        {0.09, 1.0, 200},
+        {-0.09, 1.0, 200},
+        {1e9, 1e8, 5000},
+        {-10, -10, 200},
+        {-1e9, -1e9, 200},
+        {40.0, 40.0, 200},
+        {40.1, 40.1, 201},   // the double 40.1 is slightly above: 200.5000000000000071
+        {40.5, 40.5, 202},   // exactly 202.5: halves to even
+        {40.7, 40.7, 204},   // 203.5000000000000142
+        {41.5, 41.5, 208},   // exactly 207.5: to even
+        {999.9, 999.9, 4999},  // 4999.4999999999998863
+        {999.95, 999.95, 5000},
+        {1000.1, 1000.1, 5000},
+        {-1000, -1000, 200},
+    };
+    for (const FactorCase &c : cases) {
+        SCOPED_TRACE("factor " + std::to_string(c.factor));
+        const double clamped = zoom::ClampFactor(c.factor);
+        EXPECT_EQ(clamped, c.clamped);
+        EXPECT_EQ(zoom::IterationLimit(clamped), c.limit);
+        EXPECT_EQ(zoom::IterationLimit(clamped), OracleSetup(380, 250, OracleClamp(c.factor), 0, 0).limit);
+    }
+}
+
+TEST(EngineFactor, ClampBoundaryInExtendedPrecision)
+{
+    // The largest double below 0.1 is below the bound; 0.1 itself is not.
+    const double below = std::nextafter(0.1, 0.0);
+    EXPECT_EQ(zoom::ClampFactor(below), 1.0);
+    EXPECT_EQ(zoom::ClampFactor(-below), 1.0);
+    EXPECT_EQ(zoom::ClampFactor(0.1), 0.1);
+    EXPECT_EQ(zoom::ClampFactor(-0.1), -0.1);
+    EXPECT_EQ(zoom::ClampFactor(std::nextafter(1e8, 2e8)), 1e8);
+    EXPECT_EQ(zoom::ClampFactor(std::numeric_limits<double>::infinity()), 1e8);
+}
+
+TEST(EngineGeometry, DefaultThumbnail)
+{
+    const zoom::Geometry g = zoom::MakeGeometry(380, 250, 10.0, -1.41, 0.0);
+    const OracleGeometry o = OracleSetup(380, 250, 10.0, -1.41, 0.0);
+    EXPECT_EQ(g.w, 380);
+    EXPECT_EQ(g.h, 250);
+    EXPECT_EQ(g.limit, 200);
+    EXPECT_EQ(g.factor, 10.0);
+    EXPECT_EQ(g.aspect, o.aspect);
+    EXPECT_EQ(g.dx, o.dx);
+    EXPECT_EQ(g.dy, o.dy);
+    EXPECT_EQ(g.left, o.left);
+    EXPECT_EQ(g.top, o.top);
+
+    EXPECT_NEAR(g.dx, 4.0 / 3800, 1e-12);
+    EXPECT_NEAR(g.dy, 4.0 / 3800, 1e-12);
+    EXPECT_NEAR(g.left, -1.61, 1e-12);
+    EXPECT_NEAR(g.top, 0.131579, 1e-6);
+    // The top-left pixel samples one step inside both edges.
+    const double x = static_cast<double>(static_cast<long double>(g.left) + g.dx);
+    const double y = static_cast<double>(static_cast<long double>(g.top) - g.dy);
+    EXPECT_NEAR(x, -1.608947, 1e-6);
+    EXPECT_NEAR(y, 0.130526, 1e-6);
+}
+
+TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
+{
+    struct Case {
+        int w, h;
+        double factor, re, im;
+    };
+    const Case cases[] = {
+        {380, 250, 1000000, -0.7492401216, 0.1308411215},
+        {381, 251, 0.1, 0.3, -0.2},
+        {200, 300, -10, -1.41, 0.0},
+        {1, 1, 1e8, 0.25, 0.0},
+        {97, 13, 3.7, -2.0, 1.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor));
+        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, c.factor, c.re, c.im);
+        const OracleGeometry o = OracleSetup(c.w, c.h, c.factor, c.re, c.im);
+        EXPECT_EQ(g.limit, o.limit);
+        EXPECT_EQ(g.aspect, o.aspect);
+        EXPECT_EQ(g.dx, o.dx);
+        EXPECT_EQ(g.dy, o.dy);
+        EXPECT_EQ(g.left, o.left);
+        EXPECT_EQ(g.top, o.top);
+    }
+}
+
+TEST(EngineGeometry, NegativeFactorReversesBothAxes)
+{
+    const zoom::Geometry g = zoom::MakeGeometry(380, 250, -10.0, -1.41, 0.0);
+    EXPECT_LT(g.dx, 0.0);
+    EXPECT_LT(g.dy, 0.0);
+    EXPECT_NEAR(g.left, -1.21, 1e-12);
+    EXPECT_NEAR(g.top, -0.131579, 1e-6);
+    EXPECT_EQ(g.limit, 200);
+}
+
+struct PointCase {
+    const char *name;
+    double x, y;
+    int limit;
+    int index;  // -1: only compared with the oracle
+};
+
+TEST(EngineEscape, KnownPoints)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const PointCase cases[] = {
+        {"0", 0.0, 0.0, 200, 0},
+        {"i", 0.0, 1.0, 200, 0},
+        {"i at 5000", 0.0, 1.0, 5000, 0},
+        {"0.5", 0.5, 0.0, 200, 4},
+        {"1", 1.0, 0.0, 200, 1},
+        {"-2 (reaches |z|^2 = 4 exactly)", -2.0, 0.0, 200, 1},
+        {"-1.75 (period-3 window)", -1.75, 0.0, 5000, 0},
+        {"0.26", 0.26, 0.0, 5000, -1},
+        {"-0.75 + 0.1i", -0.75, 0.1, 5000, -1},
+        {"large |c|", 30.0, -20.0, 200, 1},
+        {"NaN real part", nan, 0.0, 200, 0},
+        {"NaN imaginary part", 0.0, nan, 200, 0},
+    };
+    for (const PointCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(zoom::EscapeIndex(c.x, c.y, c.limit), OracleIndex(c.x, c.y, c.limit));
+        if (c.index >= 0) {
+            EXPECT_EQ(zoom::EscapeIndex(c.x, c.y, c.limit), c.index);
+        }
+    }
+}
+
+// Searches along a line for a point that escapes after exactly `steps`.
+bool FindPointEscapingAfter(int steps, double &x, double &y)
+{
+    // Just outside the cusp at 0.25 the escape time grows without bound as
+    // the point approaches it; walk toward it.
+    for (double d = 1e-2; d > 1e-9; d *= 0.9999) {
+        const double px = 0.25 + d;
+        if (OracleSteps(px, 0.0, 100000) == steps) {
+            x = px;
+            y = 0.0;
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
+{
+    double x = 0, y = 0;
+    ASSERT_TRUE(FindPointEscapingAfter(256, x, y));
+    ASSERT_EQ(OracleSteps(x, y, 5000), 256);
+    EXPECT_EQ(zoom::EscapeIndex(x, y, 5000), 0);
+    EXPECT_EQ(zoom::EscapeIndex(x, y, 257), 0);  // the last step allowed
+    EXPECT_EQ(zoom::EscapeIndex(x, y, 256), 0);  // stopped before it
+
+    double x2 = 0, y2 = 0;
+    ASSERT_TRUE(FindPointEscapingAfter(300, x2, y2));
+    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 5000), 300 - 256);
+    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 300), 0);
+    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 301), 300 - 256);
+
+    // The same points through the engine: a one-pixel image whose sample
+    // falls exactly on the point (steps of 2^-10 keep every sum exact).
+    zoom::RowEngine engine(2);
+    const struct {
+        double x;
+        int index;
+    } pixels[] = {{x, 0}, {x2, 300 - 256}};
+    for (const auto &p : pixels) {
+        zoom::Geometry g = zoom::MakeGeometry(1, 1, 1000.0, p.x, 0.0);
+        g.dx = g.dy = 1.0 / 1024;
+        g.left = p.x - g.dx;
+        g.top = g.dy;
+        ASSERT_EQ(static_cast<double>(static_cast<long double>(g.left) + g.dx), p.x);
+        engine.Begin(g);
+        const std::uint8_t *row = engine.WaitRow(0);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row[0], p.index);
+    }
+}
+
+TEST(EngineRender, PlainMatchesOracle)
+{
+    struct Case {
+        int w, h;
+        double factor, re, im;
+    };
+    const Case cases[] = {
+        {120, 80, 10, -1.41, 0.0},
+        {64, 40, 0.1, 0.0, 0.0},
+        {50, 50, -10, -0.5, 0.3},
+        {33, 17, 1.0, -0.75, 0.0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("factor " + std::to_string(c.factor));
+        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, zoom::ClampFactor(c.factor), c.re, c.im);
+        std::vector<std::uint8_t> got(static_cast<std::size_t>(c.w) * c.h, 77);
+        zoom::RenderPlain(g, got.data());
+        EXPECT_EQ(Differences(got, OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w), "");
+    }
+}
+
+// The six images of the default series and of a target in the seahorse
+// valley, computed by the engine, against the oracle.
+struct SeriesCase {
+    const char *name;
+    double re, im;
+};
+
+class EngineSeries : public ::testing::TestWithParam<SeriesCase> {};
+
+TEST_P(EngineSeries, WholeSeriesMatchesOracle)
+{
+    const SeriesCase c = GetParam();
+    const int w = 380 / ImageScale(), h = 250 / ImageScale();
+    zoom::RowEngine engine;
+    for (double factor : kDefaultFactors) {
+        SCOPED_TRACE(std::string(c.name) + " factor " + std::to_string(factor));
+        const std::vector<std::uint8_t> want = OracleImage(w, h, factor, c.re, c.im);
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, factor, c.re, c.im), want, w), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, EngineSeries,
+                         ::testing::Values(SeriesCase{"default", -1.41, 0.0},
+                                           SeriesCase{"seahorse", -0.7492401216, 0.1308411215}),
+                         [](const ::testing::TestParamInfo<SeriesCase> &info) { return std::string(info.param.name); });
+
+// Images across the edges of the main cardioid and the disc around -1, with
+// the highest limit, where the engine decides early that orbits never escape.
+TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
+{
+    struct Case {
+        const char *name;
+        double re, im, factor;
+    };
+    const double pi = std::acos(-1.0);
+    auto cardioid = [](double t, double &re, double &im) {
+        re = std::cos(t) / 2 - std::cos(2 * t) / 4;
+        im = std::sin(t) / 2 - std::sin(2 * t) / 4;
+    };
+    std::vector<Case> cases;
+    for (double t : {0.3, 1.0, 2.0, 2.9, pi - 0.01}) {
+        double re, im;
+        cardioid(t, re, im);
+        cases.push_back({"cardioid edge", re, im, 1000});
+        cases.push_back({"cardioid edge", re, im, 100});
+    }
+    for (double t : {0.5, 1.5, 2.5, 3.0}) {
+        cases.push_back({"disc edge", -1.0 + 0.25 * std::cos(t), 0.25 * std::sin(t), 1000});
+    }
+    cases.push_back({"cusp between cardioid and disc", -0.75, 0.0, 2000});
+    cases.push_back({"cusp at 0.25", 0.25, 0.0, 1000});
+    const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
+    zoom::RowEngine engine;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " " + std::to_string(c.im) + " factor " +
+                     std::to_string(c.factor));
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
+                              w),
+                  "");
+    }
+}
+
+TEST(EngineRender, UnusualFactorsMatchOracle)
+{
+    struct Case {
+        double factor, re, im;
+    };
+    const Case cases[] = {
+        {-10, -1.41, 0.0},   // both axes reversed
+        {0.1, -1.41, 0.0},   // a region 40 wide: huge |c|
+        {0.0, 0.0, 0.0},     // clamps to 1
+        {1e9, -0.7492401216, 0.1308411215},
+        {3.3, -1.0, 0.0},
+        {1e5, -1.401155, 0.0},  // near the end of the period doubling
+    };
+    const int w = 160 / ImageScale(), h = 100 / ImageScale();
+    zoom::RowEngine engine;
+    for (const Case &c : cases) {
+        SCOPED_TRACE("factor " + std::to_string(c.factor));
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
+                              w),
+                  "");
+    }
+}
+
+TEST(EngineRows, ThreadCountsGiveTheSameImage)
+{
+    const int w = 190 / ImageScale(), h = 125 / ImageScale();
+    const std::vector<std::uint8_t> want = OracleImage(w, h, 100, -1.41, 0.0);
+    for (unsigned threads : {1u, 2u, 3u, 5u}) {
+        SCOPED_TRACE(threads);
+        zoom::RowEngine engine(threads);
+        EXPECT_EQ(engine.threads(), threads);
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, 100, -1.41, 0.0), want, w), "");
+    }
+    zoom::RowEngine automatic;
+    EXPECT_GE(automatic.threads(), 1u);
+}
+
+TEST(EngineRows, CancelThenNextImage)
+{
+    const int w = 380 / ImageScale(), h = 250 / ImageScale();
+    zoom::RowEngine engine;
+    const zoom::Geometry first = zoom::MakeGeometry(w, h, 1000.0, -1.41, 0.0);
+    engine.Begin(first);
+    for (int r = 0; r < 5; ++r)
+        ASSERT_NE(engine.WaitRow(r), nullptr);
+    engine.Cancel();
+    // Rows of a cancelled image that were never computed do not come.
+    const std::uint8_t *late = engine.WaitRow(h - 1);
+    (void)late;  // may have been computed before the cancel; must not block
+
+    EXPECT_EQ(Differences(EngineImage(engine, w, h, 10000, -1.41, 0.0), OracleImage(w, h, 10000, -1.41, 0.0), w), "");
+
+    // Begin while an image is in progress replaces it.
+    engine.Begin(zoom::MakeGeometry(w, h, 1e6, -1.41, 0.0));
+    ASSERT_NE(engine.WaitRow(0), nullptr);
+    EXPECT_EQ(Differences(EngineImage(engine, w, h, 100, -0.7492401216, 0.1308411215),
+                          OracleImage(w, h, 100, -0.7492401216, 0.1308411215), w),
+              "");
+
+    // Cancel with nothing running, twice, and destruction mid-image.
+    engine.Cancel();
+    engine.Cancel();
+    engine.Begin(first);
+}
+
+TEST(EngineRows, RowsOutOfRangeAndEmptyImages)
+{
+    zoom::RowEngine engine(2);
+    EXPECT_EQ(engine.WaitRow(0), nullptr);  // nothing begun
+    engine.Begin(zoom::MakeGeometry(10, 4, 10.0, 0.0, 0.0));
+    EXPECT_EQ(engine.WaitRow(-1), nullptr);
+    EXPECT_EQ(engine.WaitRow(4), nullptr);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_NE(engine.WaitRow(r), nullptr);
+    engine.Begin(zoom::MakeGeometry(10, 0, 10.0, 0.0, 0.0));
+    EXPECT_EQ(engine.WaitRow(0), nullptr);
+    engine.Begin(zoom::MakeGeometry(0, 3, 10.0, 0.0, 0.0));
+    for (int r = 0; r < 3; ++r)
+        EXPECT_NE(engine.WaitRow(r), nullptr);
+}
+
+}  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <clocale>
 #include <cfenv>
 #include <cmath>
 #include <fenv.h>

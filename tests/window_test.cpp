@@ -19,43 +19,9 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
+#include "tests/window_fixture.h"
 
 namespace {
-
-class WindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Tfmandel>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override { window.reset(); }
-
-    std::unique_ptr<Tfmandel> window;
-};
-
-// Runs `check` on the modal box as soon as one is open, then closes it.
-struct ModalWatcher {
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int seen = 0;
-    QTimer timer;
-    ModalWatcher()
-    {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                text = box->text();
-                title = box->windowTitle();
-                icon = box->icon();
-                ++seen;
-                box->done(QMessageBox::Ok);
-            }
-        });
-        timer.start();
-    }
-};
 
 TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
 {

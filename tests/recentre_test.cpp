@@ -1,0 +1,299 @@
+// Re-centring from a thumbnail: the point under a press, written into the
+// edit fields, and the run toggle that the press operates.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/tfmandel.h"
+#include "colour/palette.h"
+#include "numtext/numtext.h"
+#include "platform/factorgrid.h"
+#include "platform/surface.h"
+#include "render/recentre.h"
+
+namespace {
+
+class RecentreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<Tfmandel>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override { window.reset(); }
+
+    // Every factor reads as 0: factor 1.0, limit 200, a quick run.
+    void cheapFactors()
+    {
+        for (int n = 1; n <= 6; ++n)
+            window->tabelle->setCell(1, n, QStringLiteral("0"));
+    }
+
+    // A press and release of `button` at `pos` of `widget`, delivered through
+    // the window like a real mouse: the window finds the widget under it.
+    void click(QWidget *widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(window->windowHandle(), button, {}, widget->mapTo(window.get(), pos));
+    }
+
+    bool storeIsEmpty(int image) const
+    {
+        for (int x = 0; x < window->iterations.columns(); ++x)
+            for (int y = 0; y < window->iterations.rows(); ++y)
+                if (window->iterations[image][x][y] != 0)
+                    return false;
+        return true;
+    }
+
+    bool thumbnailIsWhite(int n) const
+    {
+        const QImage shot = window->thumbnail(n)->grab().toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y) != QColor(Qt::white))
+                    return false;
+        return true;
+    }
+
+    std::unique_ptr<Tfmandel> window;
+};
+
+// Runs on the modal box as soon as one is open, then closes it.
+struct ModalWatcher {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int seen = 0;
+    QTimer timer;
+    ModalWatcher()
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                text = box->text();
+                title = box->windowTitle();
+                icon = box->icon();
+                ++seen;
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start();
+    }
+};
+
+struct PressCase {
+    int thumbnail;
+    const char *factor;  // nullptr: the start-up text of the cell
+    QPoint at;
+    const char *edit1, *edit2;
+};
+
+// With the start-up state: target -1.41 + 0i, thumbnails of 380 x 250.
+const PressCase kPressTable[] = {
+    {1, nullptr, {0, 0}, "-1,61", "0,131578947368"},
+    {1, nullptr, {190, 125}, "-1,41", "0"},
+    {1, nullptr, {379, 249}, "-1,211052631579", "-0,130526315789"},
+    {2, nullptr, {0, 0}, "-1,43", "0,013157894737"},
+    {1, "0", {0, 0}, "-3,41", "1,315789473684"},
+    {1, "abc", {0, 0}, "-3,41", "1,315789473684"},
+    {1, "", {0, 0}, "-3,41", "1,315789473684"},
+    {1, "0,1", {0, 0}, "-21,41", "13,157894736842"},
+    {1, "0,09", {0, 0}, "-3,41", "1,315789473684"},
+    {1, "-10", {0, 0}, "-1,21", "-0,131578947368"},
+    {6, nullptr, {0, 0}, "-1,410002", "0,000001315789"},
+    {1, "1E9", {0, 0}, "-1,41000002", "0,000000013158"},
+    {1, "1e8", {0, 0}, "-1,41000002", "0,000000013158"},
+    {3, "1000", {190, 125}, "-1,41", "0"},
+};
+
+std::string Describe(const PressCase &c)
+{
+    return "thumbnail " + std::to_string(c.thumbnail) + " factor \"" + (c.factor ? c.factor : "(start-up)") +
+           "\" at (" + std::to_string(c.at.x()) + ", " + std::to_string(c.at.y()) + ")";
+}
+
+TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
+{
+    const char *startFactors[] = {"", "10", "100", "1000", "10000", "100000", "1000000"};
+    for (const auto &c : kPressTable) {
+        const std::string text = c.factor ? c.factor : startFactors[c.thumbnail];
+        const double factor = ParseReal(NormalizeReal(text));
+        const ComplexPoint p = RecentrePoint({-1.41, 0.0}, factor, 380, 250, c.at.x(), c.at.y());
+        EXPECT_EQ(FormatReal(1, 12, p.re), c.edit1) << Describe(c);
+        EXPECT_EQ(FormatReal(1, 12, p.im), c.edit2) << Describe(c);
+    }
+}
+
+TEST(RecentrePoint, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
+{
+    const struct { ComplexPoint target; double factor; int w, h; } cases[] = {
+        {{0.25, -0.5}, 10, 380, 250}, {{-0.75, 0.1}, 1000, 499, 299}, {{1.0, 1.0}, -10, 200, 100},
+    };
+    for (const auto &c : cases) {
+        const ComplexPoint centre = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2);
+        const ComplexPoint right = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2 + 1, c.h / 2);
+        const ComplexPoint below = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2 + 1);
+        const double step = 4.0 / (c.w * c.factor);
+        EXPECT_NEAR(centre.re, c.target.re + (c.w % 2 ? -step / 2 : 0.0), 1e-12);
+        EXPECT_NEAR(centre.im, c.target.im - (c.h % 2 ? -step / 2 : 0.0), 1e-12);
+        EXPECT_NEAR(right.re - centre.re, step, 1e-12);
+        // The imaginary part grows upward: a row further down is lower.
+        EXPECT_NEAR(centre.im - below.im, step, 1e-12);
+    }
+}
+
+TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
+{
+    // A run "in progress": each press only rewrites the fields and asks the
+    // run to end, so no image is computed here.
+    const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+    int k = 0;
+    for (const auto &c : kPressTable) {
+        window->tabelle->setCell(1, 1, QStringLiteral("10"));
+        if (c.factor)
+            window->tabelle->setCell(1, c.thumbnail, QString::fromUtf8(c.factor));
+        window->idle = false;
+        const Qt::MouseButton button = buttons[k++ % 3];
+        click(window->thumbnail(c.thumbnail), c.at, button);
+        EXPECT_EQ(window->Edit1->text().toStdString(), c.edit1) << Describe(c) << " button " << button;
+        EXPECT_EQ(window->Edit2->text().toStdString(), c.edit2) << Describe(c) << " button " << button;
+        EXPECT_TRUE(window->idle) << Describe(c);
+        // The press does not move the target; the next run takes it over.
+        EXPECT_EQ(window->target.re, -1.41);
+        EXPECT_EQ(window->target.im, 0.0);
+        if (c.factor)
+            window->tabelle->setCell(1, c.thumbnail, QStringLiteral("1") + QString(c.thumbnail, QLatin1Char('0')));
+    }
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_TRUE(storeIsEmpty(i)) << "image " << i;
+}
+
+TEST_F(RecentreTest, PressIsMeasuredAgainstTheCurrentTargetAndCell)
+{
+    window->target = {0.5, 0.25};  // as after a drag of the marker
+    window->tabelle->setCell(1, 5, QStringLiteral("2"));
+    window->idle = false;
+    click(window->mandel5, {0, 250 / 2});
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("-0,5"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("0,25"));
+}
+
+TEST_F(RecentreTest, PressBeforeAnyRunStartsTheFirstRunAtThePressedPoint)
+{
+    cheapFactors();
+    ASSERT_TRUE(window->idle);
+    ASSERT_TRUE(thumbnailIsWhite(1));
+    const ComplexPoint expected = RecentrePoint({-1.41, 0.0}, 1.0, 380, 250, 95, 60);
+
+    click(window->mandel2, {95, 60});
+
+    EXPECT_EQ(window->Edit1->text().toStdString(), FormatReal(1, 12, expected.re));
+    EXPECT_EQ(window->Edit2->text().toStdString(), FormatReal(1, 12, expected.im));
+    // The run read the point back from the fields, rounded to twelve decimals.
+    EXPECT_EQ(window->target.re, ReadReal(window->Edit1));
+    EXPECT_EQ(window->target.im, ReadReal(window->Edit2));
+    EXPECT_NEAR(window->target.re, expected.re, 1e-12);
+    EXPECT_NEAR(window->target.im, expected.im, 1e-12);
+    EXPECT_TRUE(window->idle);
+    EXPECT_FALSE(window->runInProgress());
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+
+    // All six images were drawn in the colours of their indices.
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_FALSE(storeIsEmpty(n)) << "image " << n;
+        const QImage shot = window->thumbnail(n)->grab().toImage();
+        for (int y = 0; y < 250; y += 7)
+            for (int x = 0; x < 380; x += 5) {
+                const std::uint8_t *e = activePalette.data() + 3 * window->iterations[n][x][y];
+                ASSERT_EQ(shot.pixelColor(x, y), QColor(e[0], e[1], e[2])) << n << " " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(RecentreTest, DoubleClickIsTwoPresses)
+{
+    cheapFactors();
+    int presses = 0;
+    QObject::connect(window->mandel1, &PaintSurface::mousePressed, [&] { ++presses; });
+    // During a run, the first press ends the run; the second press, found
+    // idle, starts a new run at the point.
+    window->idle = false;
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, window->mandel1->mapTo(window.get(), {0, 0}));
+    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("-3,41"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("1,315789473684"));
+    EXPECT_EQ(window->target.re, ReadReal(window->Edit1));
+    EXPECT_EQ(window->target.im, ReadReal(window->Edit2));
+    EXPECT_TRUE(window->idle);
+    EXPECT_FALSE(storeIsEmpty(6));
+}
+
+TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
+{
+    // Image 1 is slow enough to reach a progress check; the press arrives in
+    // the first event pump.
+    for (int n = 1; n <= 6; ++n)
+        window->tabelle->setCell(1, n, QStringLiteral("1000000"));
+    window->tabelle->setCell(1, 3, QStringLiteral("0"));
+    bool pressedDuringRun = false;
+    QTimer::singleShot(0, [&] {
+        pressedDuringRun = window->runInProgress() && !window->idle;
+        click(window->mandel3, {0, 0}, Qt::RightButton);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
+    const qint64 elapsed = clock.elapsed();
+
+    EXPECT_TRUE(pressedDuringRun);
+    EXPECT_EQ(window->Edit1->text(), QStringLiteral("-3,41"));
+    EXPECT_EQ(window->Edit2->text(), QStringLiteral("1,315789473684"));
+    EXPECT_TRUE(window->idle);
+    EXPECT_FALSE(window->runInProgress());
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+    // The target stays the one of the stopped run; no new run took the point.
+    EXPECT_EQ(window->target.re, -1.41);
+    EXPECT_EQ(window->target.im, 0.0);
+    // The run stopped in image 1: the images after it were never begun.
+    EXPECT_FALSE(storeIsEmpty(1));
+    for (int i = 2; i <= 6; ++i) {
+        EXPECT_TRUE(storeIsEmpty(i)) << "image " << i;
+        EXPECT_TRUE(thumbnailIsWhite(i)) << "image " << i;
+    }
+    EXPECT_LT(elapsed, 5000);
+}
+
+TEST_F(RecentreTest, FactorBeyondTheDoubleRangeIsReportedAndChangesNothing)
+{
+    window->tabelle->setCell(1, 4, QStringLiteral("1E400"));
+    for (bool running : {false, true}) {
+        ModalWatcher watcher;
+        window->idle = !running;
+        click(window->mandel4, {10, 10});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.seen == 1; }));
+        EXPECT_EQ(watcher.seen, 1);
+        EXPECT_EQ(watcher.text, QStringLiteral("Floating point overflow."));
+        EXPECT_EQ(watcher.title, QStringLiteral("Mandelbrotmenge"));
+        EXPECT_EQ(watcher.icon, QMessageBox::Critical);
+        EXPECT_EQ(window->Edit1->text(), QStringLiteral("-1,41"));
+        EXPECT_EQ(window->Edit2->text(), QStringLiteral("0"));
+        // No run started, and a run in progress was not asked to stop.
+        EXPECT_EQ(window->idle, !running) << running;
+        EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+        EXPECT_EQ(window->target.re, -1.41);
+    }
+    window->idle = true;
+    for (int i = 1; i <= 6; ++i)
+        EXPECT_TRUE(storeIsEmpty(i)) << "image " << i;
+    EXPECT_TRUE(thumbnailIsWhite(4));
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#pragma once
+// A shown and activated window for tests, and a watcher that closes the
+// modal error report as soon as it opens.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/tfmandel.h"
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window = std::make_unique<Tfmandel>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override { window.reset(); }
+
+    std::unique_ptr<Tfmandel> window;
+};
+
+// Notes the text, title and icon of every modal message box that opens, then
+// closes it.
+struct ModalWatcher {
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int seen = 0;
+    QTimer timer;
+    ModalWatcher()
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                text = box->text();
+                title = box->windowTitle();
+                icon = box->icon();
+                ++seen;
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start();
+    }
+};
