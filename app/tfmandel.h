@@ -94,6 +94,8 @@ public:
     // True from the start of a run until its end (also while an aborted run
     // finishes its remaining steps).
     bool runInProgress() const { return runDepth_ > 0; }
+    // How many runs are in progress, one inside the other's event pump.
+    int runDepth() const { return runDepth_; }
 
 protected:
     bool event(QEvent *event) override;
