@@ -3,7 +3,9 @@
 // default target and a target in the seahorse valley, and checks that both
 // give the same bytes. Exit status 1 when any image differs.
 //
-// Usage: render_bench [repeats]   (default 3; the best time of each counts)
+// Usage: render_bench [repeats [threads]]
+//   repeats: default 3, the best time of each image counts
+//   threads: worker threads of the engine, default one per core
 
 #include "render/engine.h"
 
@@ -37,7 +39,16 @@ int main(int argc, char **argv)
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const Target targets[] = {{"default (-1.41, 0)", -1.41, 0.0},
                               {"seahorse (-0.7492401216, 0.1308411215)", -0.7492401216, 0.1308411215}};
-    zoom::RowEngine engine;
+    const unsigned threads = argc > 2 ? static_cast<unsigned>(std::max(1, std::atoi(argv[2]))) : 0u;
+    zoom::RowEngine engine(threads);
+    // Other work on the machine distorts the ratio; say how busy it was.
+    if (std::FILE *f = std::fopen("/proc/loadavg", "r")) {
+        double load = 0;
+        if (std::fscanf(f, "%lf", &load) == 1)
+            std::printf("load average before the run: %.2f%s\n", load,
+                        load > 0.5 ? " (other work running: ratios understate the engine)" : "");
+        std::fclose(f);
+    }
     std::printf("render_bench: %d x %d, factors 10 ... 1e6, %u worker threads, best of %d\n", kWidth, kHeight,
                 engine.threads(), repeats);
     bool identical = true;

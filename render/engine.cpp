@@ -57,6 +57,9 @@ Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im)
 
 std::uint8_t EscapeIndex(double x, double y, int limit)
 {
+    // A limit below 1 would never be met; the image limits are 200 ... 5000.
+    if (limit <= 1)
+        return 0;
     long double a = x, b = y;
     long double A = a * a, B = b * b;
     int k = 0;
@@ -112,6 +115,7 @@ struct Attractor {
     double pr[2] = {0, 0}, pi[2] = {0, 0};
     double twice[2] = {0, 0};  // 2|p|, with some slack
     double mag[2] = {0, 0};    // |p|, with some slack
+    double onePlus = 0;        // period 1: |1 + 2p|, with some slack
 };
 
 double Abs(double re, double im)
@@ -154,6 +158,7 @@ Attractor FindAttractor(double x, double y)
         at.pi[0] = fi;
         at.mag[0] = fm + kSlack;
         at.twice[0] = 2 * fm + kSlack;
+        at.onePlus = Abs(1.0 + 2 * fr, 2 * fi) + kSlack;
         return at;
     }
     // 2-cycle p^2 + p + c + 1 = 0, multiplier 4 (c + 1).
@@ -187,7 +192,18 @@ bool Trapped(const Attractor &at, double zr, double zi)
         if (at.mag[i] + r >= 1.9)
             continue;
         if (at.period == 1) {
-            if (at.twice[0] * r + r * r + e + slack < r)
+            const double m = at.twice[0];
+            if (m * r + r * r + e + slack < r)
+                return true;
+            // Two steps at once: with mu = 2p, the exact map gives
+            // u'' = mu^2 u + mu (1 + mu) u^2 + 2 mu u^3 + u^4, whose u^2 term
+            // is small where mu is near -1 (as in the seahorse valley), so a
+            // far larger disc is kept; the middle point stays within
+            // |mu| r + r^2 + e of p. Ten times e covers the roundings of both
+            // steps.
+            const double mid = m * r + r * r + e;
+            const double two = m * m * r + m * at.onePlus * r * r + 2 * m * r * r * r + r * r * r * r + 10 * e + slack;
+            if (two < r && at.mag[0] + mid < 1.9)
                 return true;
             continue;
         }
@@ -208,40 +224,52 @@ bool Trapped(const Attractor &at, double zr, double zi)
 // so every value is the same. One step of one orbit, in this order:
 //   t = a*b; b = t + t + y; a = D + x; A = a*a; M = b*b + A (= A + b*b);
 //   escape if M >= 4 (unordered: not); B = M - A; D = A - B.
-// The loop leaves every kBlock steps for the cycle test below.
+// The loop leaves every kBlock steps for the tests at the checkpoints, and
+// when an orbit's slot finds no pixel left in the list of the current row.
 struct RowState {
     long double a0, b0, D0;  //   0,  16,  32
     long double a1, b1, D1;  //  48,  64,  80
     double x0, y0;           //  96, 104
     double x1, y1;           // 112, 120
     double four;             // 128
-    double yRow;             // 136
+    double yRow;             // 136: imaginary part of the row in `list`
     std::int32_t k0, k1;     // 144, 148: steps made by each orbit
-    std::int32_t pix0, pix1; // 152, 156: its pixel, -1 when idle
+    std::int32_t pix0, pix1; // 152, 156: its pixel in the image, -1 when idle
     std::int32_t next;       // 160: next entry of `list`
     std::int32_t count;      // 164: entries in `list`
     std::int32_t maxSteps;   // 168: limit - 1
-    std::int32_t active;     // 172: orbits with a pixel
-    const std::int32_t *list;  // 176: pixels to iterate
-    const double *xs;          // 184
-    std::uint8_t *out;         // 192
+    std::int32_t rowBase;    // 172: image index of column 0 of the list's row
+    const std::int32_t *list;  // 176: columns to iterate
+    const double *xs;          // 184: real parts of the columns
+    std::uint8_t *out;         // 192: the image
     std::int32_t passes;       // 200: passes to the next checkpoint
+    std::int32_t idleWhenEmpty;  // 204: 0: leave the loop when the list is empty
+    std::int32_t active;       // 208: orbits with a pixel
 };
 static_assert(sizeof(long double) == 16, "layout of RowState");
 static_assert(offsetof(RowState, four) == 128 && offsetof(RowState, k0) == 144 &&
-                  offsetof(RowState, list) == 176 && offsetof(RowState, out) == 192 &&
-                  offsetof(RowState, passes) == 200,
+                  offsetof(RowState, rowBase) == 172 && offsetof(RowState, list) == 176 &&
+                  offsetof(RowState, out) == 192 && offsetof(RowState, passes) == 200 &&
+                  offsetof(RowState, active) == 208,
               "layout of RowState");
 
 // An idle orbit iterates c = 0, which stays at 0, and its step count starts
-// so low that it never reaches the limit within a row.
+// so low that it never reaches the limit.
 constexpr std::int32_t kIdleSteps = INT32_MIN;
 
-// Checkpoint spacing for the cycle test, in steps.
+// Checkpoint spacing for the tests at the checkpoints, in steps.
 constexpr int kBlock = 64;
+// Steps an orbit makes before it is tested at the checkpoints.
+constexpr int kYoung = 32;
+
+// Results of RunRow.
+constexpr int kCheckpoint = 0;  // both orbits' state stored back
+constexpr int kAllIdle = 1;     // no orbit has a pixel
+constexpr int kListEmpty = 2;   // an orbit went idle; both states stored back
 
 // One step of the orbit on top: a, b, D, (other orbit's a, b, D), 4. Leaves
-// D', a', b' on top, or jumps to ESC with M, A, a', b' on top.
+// the other orbit's a, b, D, then a', b', D' on top, or jumps to ESC with
+// M, A, a', b' on top.
 #define ZOOM_STEP(X, Y, ESC)                                                              \
     "fmul %%st(1), %%st\n\t"  /* t = a*b */                                               \
     "fadd %%st(0), %%st\n\t"  /* t + t */                                                 \
@@ -266,20 +294,23 @@ constexpr int kBlock = 64;
     "fxch %%st(3)\n\t"
 
 // Takes the next pixel of the list for an orbit whose registers are gone:
-// pushes its D, b, a (a = x, b = y, D = x*x - y*y) and continues at RESUME;
-// with none left the orbit goes idle, or the row is done.
-#define ZOOM_NEXT(K, PIX, X, Y, RESUME)                                                   \
+// pushes its D, b, a (a = x, b = y, D = x*x - y*y) and continues at RESUME.
+// With the list empty the orbit goes idle (zeros pushed); then the loop
+// leaves through LEAVE unless told to go on, and when no orbit is left it
+// leaves through label 9.
+#define ZOOM_NEXT(K, PIX, X, Y, RESUME, LEAVE)                                            \
     "movl 160(%[p]), %k[t1]\n\t"                                                          \
     "cmpl 164(%[p]), %k[t1]\n\t"                                                          \
     "jge 8f\n\t"                                                                          \
     "leal 1(%q[t1]), %k[t2]\n\t"                                                          \
     "movl %k[t2], 160(%[p])\n\t"                                                          \
     "movq 176(%[p]), %q[t2]\n\t"                                                          \
-    "movslq (%q[t2],%q[t1],4), %q[t1]\n\t"                                                \
-    "movl %k[t1], " PIX "(%[p])\n\t"                                                      \
+    "movslq (%q[t2],%q[t1],4), %q[t1]\n\t" /* column */                                   \
     "movq 184(%[p]), %q[t2]\n\t"                                                          \
     "movq (%q[t2],%q[t1],8), %q[t2]\n\t"                                                  \
     "movq %q[t2], " X "(%[p])\n\t"                                                        \
+    "addl 172(%[p]), %k[t1]\n\t"                                                          \
+    "movl %k[t1], " PIX "(%[p])\n\t"                                                      \
     "movq 136(%[p]), %q[t2]\n\t"                                                          \
     "movq %q[t2], " Y "(%[p])\n\t"                                                        \
     "fldl " Y "(%[p])\n\t"                                                                \
@@ -296,21 +327,23 @@ constexpr int kBlock = 64;
     "movl $-1, " PIX "(%[p])\n\t"                                                         \
     "movq $0, " X "(%[p])\n\t"                                                            \
     "movq $0, " Y "(%[p])\n\t"                                                            \
-    "decl 172(%[p])\n\t"                                                                  \
+    "movl $0x80000000, %k[" K "]\n\t"                                                     \
+    "decl 208(%[p])\n\t"                                                                  \
     "jz 9f\n\t"                                                                           \
     "fldz\n\t"                                                                            \
     "fldz\n\t"                                                                            \
     "fldz\n\t"                                                                            \
-    "movl $0x80000000, %k[" K "]\n\t"                                                     \
-    "jmp " RESUME "\n\t"
+    "cmpl $0, 204(%[p])\n\t"                                                              \
+    "jne " RESUME "\n\t"                                                                  \
+    "jmp " LEAVE "\n"
 
-// Runs the row until the next checkpoint (returns 0; both orbits' state is
-// stored back) or until every pixel of the list is done (returns 1).
+// Runs the orbits until the next checkpoint, until an orbit finds the list
+// empty (unless idleWhenEmpty), or until no orbit has a pixel.
 int RunRow(RowState *s)
 {
     int k0 = s->k0, k1 = s->k1, passes = s->passes;
     long t1, t2;
-    int done;
+    int result;
     asm volatile(
         "fldl 128(%[p])\n\t"
         "fldt 80(%[p])\n\t"
@@ -333,7 +366,8 @@ int RunRow(RowState *s)
         ZOOM_STEP("112", "120", "21f")
         "decl %k[passes]\n\t"
         "jnz 10b\n\t"
-        // checkpoint: a0 b0 D0 a1 b1 D1 4
+        "movl $0, %k[result]\n"  // kCheckpoint
+        "40:\n\t"  // store back: a0 b0 D0 a1 b1 D1 4
         "fstpt 0(%[p])\n\t"
         "fstpt 16(%[p])\n\t"
         "fstpt 32(%[p])\n\t"
@@ -341,8 +375,22 @@ int RunRow(RowState *s)
         "fstpt 64(%[p])\n\t"
         "fstpt 80(%[p])\n\t"
         "fstp %%st(0)\n\t"
-        "xorl %k[done], %k[done]\n\t"
         "jmp 30f\n"
+        "41:\n\t"  // store back: a1 b1 D1 a0 b0 D0 4
+        "fstpt 48(%[p])\n\t"
+        "fstpt 64(%[p])\n\t"
+        "fstpt 80(%[p])\n\t"
+        "fstpt 0(%[p])\n\t"
+        "fstpt 16(%[p])\n\t"
+        "fstpt 32(%[p])\n\t"
+        "fstp %%st(0)\n\t"
+        "jmp 30f\n"
+        "42:\n\t"  // orbit 0 went idle, orbit 0 on top
+        "movl $2, %k[result]\n\t"  // kListEmpty
+        "jmp 40b\n"
+        "43:\n\t"  // orbit 1 went idle, orbit 1 on top
+        "movl $2, %k[result]\n\t"
+        "jmp 41b\n"
 
         "11:\n\t"  // orbit 0 escaped on step k0: M A a' b' | a1 b1 D1 | 4
         "fstp %%st(0)\n\t"
@@ -361,7 +409,7 @@ int RunRow(RowState *s)
         "movq 192(%[p]), %q[t2]\n\t"
         "movb $0, (%q[t2],%q[t1])\n"
         "13:\n\t"  // a1 b1 D1 4
-        ZOOM_NEXT("k0", "152", "96", "104", "10b")
+        ZOOM_NEXT("k0", "152", "96", "104", "10b", "42b")
 
         "21:\n\t"  // orbit 1 escaped on step k1: M A a' b' | a0 b0 D0 | 4
         "fstp %%st(0)\n\t"
@@ -380,23 +428,23 @@ int RunRow(RowState *s)
         "movq 192(%[p]), %q[t2]\n\t"
         "movb $0, (%q[t2],%q[t1])\n"
         "23:\n\t"  // a0 b0 D0 4
-        ZOOM_NEXT("k1", "156", "112", "120", "20b")
+        ZOOM_NEXT("k1", "156", "112", "120", "20b", "43b")
 
-        "9:\n\t"  // row done: the idle orbit's 0 0 0, and 4
+        "9:\n\t"  // no orbit left: the idle orbit's 0 0 0, and 4
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
-        "movl $1, %k[done]\n"
+        "movl $1, %k[result]\n"  // kAllIdle
         "30:\n\t"
-        : [k0] "+r"(k0), [k1] "+r"(k1), [passes] "+r"(passes), [done] "=&r"(done), [t1] "=&r"(t1),
+        : [k0] "+r"(k0), [k1] "+r"(k1), [passes] "+r"(passes), [result] "=&r"(result), [t1] "=&r"(t1),
           [t2] "=&r"(t2)
         : [p] "r"(s)
         : "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
     s->k0 = k0;
     s->k1 = k1;
     s->passes = passes;
-    return done;
+    return result;
 }
 
 #undef ZOOM_STEP
@@ -424,76 +472,174 @@ void StateBytes(const long double &a, const long double &b, const long double &D
     std::memcpy(out + 20, &D, 10);
 }
 
-// Per-thread scratch space of the row kernel.
+// What the kernel needs of an image, and how it hands out and reports rows.
+struct ImageJob {
+    const Geometry *geometry;
+    const double *xs;
+    const double *ys;
+    std::uint8_t *pixels;
+    std::atomic<int> *nextRow;     // rows are taken from here in order
+    const std::atomic<bool> *stop;  // set: give up the image
+    void (*rowDone)(void *context, int row);
+    void *context;
+};
+
+// Per-thread scratch space of the kernel.
 struct RowScratch {
     std::vector<std::int32_t> list;
 };
 
-// Computes the indices of one row: out[j] for the samples (xs[j], y), the
-// same as EscapeIndex(xs[j], y, limit) for every j.
-void ComputeRow(const double *xs, double y, int w, int limit, std::uint8_t *out, RowScratch &scratch)
+// Computes rows of the image, taking them one after another from the shared
+// row counter, until none is left or the image is given up. Every pixel gets
+// EscapeIndex(xs[j], ys[r], limit). The two orbit slots pass from one row to
+// the next without waiting for the end of a row; a row is reported when its
+// last pixel is done.
+void ComputeRows(const ImageJob &job, RowScratch &scratch)
 {
-    if (w <= 0)
-        return;
-    if (limit <= 1) {
-        // The literal loop stops before the first step.
-        std::fill(out, out + w, 0);
-        return;
-    }
+    const Geometry &g = *job.geometry;
+    const int w = g.w;
     std::vector<std::int32_t> &list = scratch.list;
-    list.clear();
-    for (int j = 0; j < w; ++j) {
-        if (Trapped(FindAttractor(xs[j], y), xs[j], y))
-            out[j] = 0;
-        else
-            list.push_back(j);
+
+    if (g.limit <= 1) {
+        // The literal loop stops before the first step: all 0.
+        for (;;) {
+            if (job.stop->load(std::memory_order_acquire))
+                return;
+            const int r = job.nextRow->fetch_add(1, std::memory_order_relaxed);
+            if (r >= g.h)
+                return;
+            std::fill(job.pixels + static_cast<std::size_t>(r) * w, job.pixels + static_cast<std::size_t>(r + 1) * w, 0);
+            job.rowDone(job.context, r);
+        }
     }
-    if (list.empty())
-        return;
 
     RowState s{};
     s.four = 4.0;
-    s.yRow = y;
-    s.maxSteps = limit - 1;
-    s.list = list.data();
-    s.xs = xs;
-    s.out = out;
-    s.count = static_cast<std::int32_t>(list.size());
+    s.maxSteps = g.limit - 1;
+    s.xs = job.xs;
+    s.out = job.pixels;
     s.passes = kBlock;
-    s.active = 0;
-    auto start = [&](long double &a, long double &b, long double &D, double &x, double &yy, std::int32_t &k,
-                     std::int32_t &pix) {
-        if (s.next < s.count) {
-            pix = list[s.next++];
-            x = xs[pix];
-            yy = y;
-            a = x;
-            b = yy;
-            D = a * a - b * b;
-            k = 0;
-            ++s.active;
-        } else {
-            pix = -1;
-            x = yy = 0.0;
+    s.pix0 = s.pix1 = -1;
+    s.k0 = s.k1 = kIdleSteps;
+    int listRow = -1;         // the row in `list`
+    int pendingRows[3];       // rows taken but not yet reported
+    int pending = 0;
+    bool rowsLeft = true;
+
+    // Takes rows until one has pixels to iterate; rows whose pixels all lie
+    // in the discs of Trapped are done at once.
+    auto takeRow = [&]() {
+        while (rowsLeft) {
+            if (job.stop->load(std::memory_order_acquire)) {
+                rowsLeft = false;
+                break;
+            }
+            const int r = job.nextRow->fetch_add(1, std::memory_order_relaxed);
+            if (r >= g.h) {
+                rowsLeft = false;
+                break;
+            }
+            const double y = job.ys[r];
+            std::uint8_t *out = job.pixels + static_cast<std::size_t>(r) * w;
+            list.clear();
+            for (int j = 0; j < w; ++j) {
+                // The starting point c itself can lie in such a disc only
+                // well inside: |c| < 0.6 for the fixed point, |c + 1| < 1/4
+                // for the 2-cycle. That cheap test saves the square roots.
+                const double x = job.xs[j];
+                const bool deep = x * x + y * y < 0.36 || (x + 1.0) * (x + 1.0) + y * y < 0.0625;
+                if (deep && Trapped(FindAttractor(x, y), x, y))
+                    out[j] = 0;
+                else
+                    list.push_back(j);
+            }
+            if (list.empty()) {
+                job.rowDone(job.context, r);
+                continue;
+            }
+            listRow = r;
+            pendingRows[pending++] = r;
+            s.yRow = y;
+            s.rowBase = r * w;
+            s.list = list.data();
+            s.count = static_cast<std::int32_t>(list.size());
+            s.next = 0;
+            return;
+        }
+        s.count = s.next = 0;
+        s.idleWhenEmpty = 1;
+    };
+    // Gives an idle orbit slot the next pixel of the list, as the kernel does.
+    auto fill = [&](int lane) {
+        std::int32_t &pix = lane == 0 ? s.pix0 : s.pix1;
+        if (pix >= 0)
+            return;
+        long double &a = lane == 0 ? s.a0 : s.a1;
+        long double &b = lane == 0 ? s.b0 : s.b1;
+        long double &D = lane == 0 ? s.D0 : s.D1;
+        double &x = lane == 0 ? s.x0 : s.x1;
+        double &yy = lane == 0 ? s.y0 : s.y1;
+        if (s.next >= s.count)
+            takeRow();
+        if (s.next >= s.count) {
+            // Idle: c = 0 from 0, never at the limit.
             a = b = D = 0.0L;
-            k = kIdleSteps;
+            x = yy = 0.0;
+            (lane == 0 ? s.k0 : s.k1) = kIdleSteps;
+            return;
+        }
+        const int j = list[s.next++];
+        pix = s.rowBase + j;
+        x = job.xs[j];
+        yy = s.yRow;
+        a = x;
+        b = yy;
+        D = a * a - b * b;
+        (lane == 0 ? s.k0 : s.k1) = 0;
+        ++s.active;
+    };
+    // Reports the rows whose pixels are all done.
+    auto report = [&]() {
+        for (int i = 0; i < pending;) {
+            const int r = pendingRows[i];
+            const bool listed = r == listRow && s.next < s.count;
+            const bool inOrbit = (s.pix0 >= 0 && s.pix0 / w == r) || (s.pix1 >= 0 && s.pix1 / w == r);
+            if (!listed && !inOrbit) {
+                job.rowDone(job.context, r);
+                pendingRows[i] = pendingRows[--pending];
+            } else {
+                ++i;
+            }
         }
     };
-    start(s.a0, s.b0, s.D0, s.x0, s.y0, s.k0, s.pix0);
-    start(s.a1, s.b1, s.D1, s.x1, s.y1, s.k1, s.pix1);
 
     CycleTest test[2];
-    while (RunRow(&s) == 0) {
+    for (;;) {
+        fill(0);
+        fill(1);
+        report();
+        if (s.active == 0)
+            return;
+        const int result = RunRow(&s);
+        if (job.stop->load(std::memory_order_acquire))
+            return;
+        if (result == kAllIdle) {
+            s.active = 0;
+            continue;
+        }
+        if (result == kListEmpty)
+            continue;
         s.passes = kBlock;
         for (int lane = 0; lane < 2; ++lane) {
             const std::int32_t pix = lane == 0 ? s.pix0 : s.pix1;
-            if (pix < 0)
+            // Orbits still young are left alone: most escape soon.
+            if (pix < 0 || (lane == 0 ? s.k0 : s.k1) < kYoung)
                 continue;
             CycleTest &c = test[lane];
             if (c.pixel != pix) {
                 c = CycleTest{};
                 c.pixel = pix;
-                c.attractor = FindAttractor(xs[pix], y);
+                c.attractor = FindAttractor(lane == 0 ? s.x0 : s.x1, lane == 0 ? s.y0 : s.y1);
             }
             const long double &a = lane == 0 ? s.a0 : s.a1;
             const long double &b = lane == 0 ? s.b0 : s.b1;
@@ -503,7 +649,7 @@ void ComputeRow(const double *xs, double y, int w, int limit, std::uint8_t *out,
             ++c.checkpoints;
             if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0) ||
                 Trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
-                // Periodic: let the kernel finish it as if at the limit.
+                // Never escapes: let the kernel finish it as at the limit.
                 (lane == 0 ? s.k0 : s.k1) = s.maxSteps;
                 continue;
             }
@@ -541,6 +687,7 @@ struct RowEngine::Impl {
     explicit Impl(unsigned threads);
     ~Impl();
     void Work();
+    void RowDone(int r);
     void CancelLocked(std::unique_lock<std::mutex> &lock);
 
     std::vector<std::thread> pool;
@@ -591,6 +738,11 @@ RowEngine::Impl::~Impl()
 
 void RowEngine::Impl::Work()
 {
+    // Extended precision, rounding to nearest, all exceptions masked: the
+    // arithmetic that the images are defined with, whatever the thread
+    // inherited.
+    const std::uint16_t control = 0x037F;
+    asm volatile("fldcw %0" : : "m"(control));
     std::uint64_t seen = 0;
     RowScratch scratch;
     std::unique_lock<std::mutex> lock(mutex);
@@ -602,29 +754,26 @@ void RowEngine::Impl::Work()
         ++busy;
         lock.unlock();
 
-        const Geometry &g = geometry;
-        for (;;) {
-            if (stop.load(std::memory_order_acquire))
-                break;
-            const int r = nextRow.fetch_add(1, std::memory_order_relaxed);
-            if (r >= g.h)
-                break;
-            ComputeRow(xs.data(), ys[r], g.w, g.limit, pixels.data() + static_cast<std::size_t>(r) * g.w,
-                       scratch);
-            // Sequentially consistent with the caller's `sleeper` store and
-            // row check, so that one of the two sides sees the other.
-            rowDone[r].store(true, std::memory_order_seq_cst);
-            if (sleeper.load(std::memory_order_seq_cst) &&
-                (r == waitFirst.load(std::memory_order_seq_cst) || r == waitLast.load(std::memory_order_seq_cst))) {
-                // Taking the lock orders this row before the caller's check.
-                std::lock_guard<std::mutex> guard(mutex);
-                rowCv.notify_all();
-            }
-        }
+        const ImageJob job{&geometry, xs.data(), ys.data(), pixels.data(), &nextRow, &stop,
+                           [](void *context, int r) { static_cast<Impl *>(context)->RowDone(r); }, this};
+        ComputeRows(job, scratch);
 
         lock.lock();
         if (--busy == 0)
             rowCv.notify_all();
+    }
+}
+
+void RowEngine::Impl::RowDone(int r)
+{
+    // Sequentially consistent with the caller's `sleeper` store and row
+    // check, so that one of the two sides sees the other.
+    rowDone[r].store(true, std::memory_order_seq_cst);
+    if (sleeper.load(std::memory_order_seq_cst) &&
+        (r == waitFirst.load(std::memory_order_seq_cst) || r == waitLast.load(std::memory_order_seq_cst))) {
+        // Taking the lock orders this row before the caller's check.
+        std::lock_guard<std::mutex> guard(mutex);
+        rowCv.notify_all();
     }
 }
 

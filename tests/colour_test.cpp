@@ -2,6 +2,7 @@
 // operates the run toggle, the cycling button, and the ticks that recolour the
 // six thumbnails from the iteration store.
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -228,9 +229,9 @@ TEST_F(ColourTest, SpezialShowsTheSetWhite)
     QTest::mouseClick(window->RadioGroup1->item(1), Qt::LeftButton);
 
     EXPECT_EQ(window->RadioGroup1->itemIndex(), 1);
-    // The default target -1.41 lies in the set: index 0 in the middle.
-    EXPECT_EQ(window->iterations[1][190][125], 0);
-    EXPECT_EQ(shot(1).pixel(190, 125), qRgb(255, 255, 255));
+    // Pixel (323, 124) shows the point 0, inside the set: index 0.
+    EXPECT_EQ(window->iterations[1][323][124], 0);
+    EXPECT_EQ(shot(1).pixel(323, 124), qRgb(255, 255, 255));
     EXPECT_TRUE(allShowIndices([&](int index) { return Entry(spezial, index); }));
 }
 
@@ -324,6 +325,19 @@ TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
         }
     }
     EXPECT_TRUE(allShowIndices([&](int index) { return Entry(t, CycledEntry(index, 1)); }));
+
+    // The pictures' last column and last row lie outside the thumbnails; the
+    // tick leaves them white.
+    for (int i = 1; i <= 6; ++i) {
+        const Picture &picture = *window->images[i];
+        ASSERT_EQ(picture.width(), 381);
+        ASSERT_EQ(picture.height(), 251);
+        for (int y = 0; y < 251; ++y)
+            for (int b = 0; b < 3; ++b)
+                ASSERT_EQ(picture.row(y)[3 * 380 + b], 255) << "image " << i << " row " << y;
+        for (int x = 0; x < 3 * 381; ++x)
+            ASSERT_EQ(picture.row(250)[x], 255) << "image " << i << " byte " << x;
+    }
 }
 
 TEST_F(ColourTest, AtPhase254TheThumbnailsShowTheColoursOfTheRun)
@@ -483,20 +497,37 @@ TEST_F(ColourTest, TimerTicksArriveThroughTheEventLoop)
 
 TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
 {
+    // Around -1.25 image 3 takes seconds: the run handles events at its
+    // progress checks. A press of the button in a later pump ends it.
     cheapFactors();
-    window->tabelle->setCell(1, 3, QStringLiteral("1000000"));  // slow enough to pump
+    window->Edit1->setText(QStringLiteral("-1,25"));
+    window->tabelle->setCell(1, 3, QStringLiteral("1000000"));
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_EQ(window->cyclePhase, 0);
+    std::int32_t phaseAtAbort = -1;
+    QTimer abort;
+    abort.setSingleShot(true);
+    QObject::connect(&abort, &QTimer::timeout, [&] {
+        if (!window->runInProgress())
+            return;
+        phaseAtAbort = window->cyclePhase;
+        QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
+    });
+    abort.start(1100);
 
     // The click returns when the run has ended; no event was handled outside it.
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
 
     EXPECT_GT(window->cyclePhase, 0);
+    EXPECT_GT(phaseAtAbort, 0) << "ticks came in the pumps before the abort";
+    EXPECT_GE(window->cyclePhase, phaseAtAbort);
     EXPECT_TRUE(window->idle);
     EXPECT_FALSE(window->runInProgress());
     EXPECT_TRUE(window->Timer1->isActive());
-    for (int i = 1; i <= 6; ++i)
-        EXPECT_FALSE(storeIsEmpty(i)) << "image " << i;
+    EXPECT_EQ(window->Button1->text(), QStringLiteral("Anhalten"));
+    EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
+    EXPECT_FALSE(storeIsEmpty(1));
+    EXPECT_FALSE(storeIsEmpty(2));
     QTest::mouseClick(window->Button1, Qt::LeftButton);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -280,6 +281,10 @@ TEST(EngineEscape, KnownPoints)
         {"0.26", 0.26, 0.0, 5000, -1},
         {"-0.75 + 0.1i", -0.75, 0.1, 5000, -1},
         {"large |c|", 30.0, -20.0, 200, 1},
+        {"limit 1: stops before the first step", 1.0, 0.0, 1, 0},
+        {"limit 2: one step", 1.0, 0.0, 2, 1},
+        {"limit 4: 0.5 needs a fourth step", 0.5, 0.0, 4, 0},
+        {"limit 5", 0.5, 0.0, 5, 4},
         {"NaN real part", nan, 0.0, 200, 0},
         {"NaN imaginary part", 0.0, nan, 200, 0},
     };
@@ -371,6 +376,11 @@ struct SeriesCase {
     double re, im;
 };
 
+void PrintTo(const SeriesCase &c, std::ostream *os)
+{
+    *os << c.name << " (" << c.re << ", " << c.im << ")";
+}
+
 class EngineSeries : public ::testing::TestWithParam<SeriesCase> {};
 
 TEST_P(EngineSeries, WholeSeriesMatchesOracle)
@@ -438,6 +448,8 @@ TEST(EngineRender, UnusualFactorsMatchOracle)
         {1e9, -0.7492401216, 0.1308411215},
         {3.3, -1.0, 0.0},
         {1e5, -1.401155, 0.0},  // near the end of the period doubling
+        {10, std::numeric_limits<double>::quiet_NaN(), 0.0},
+        {-std::numeric_limits<double>::infinity(), -1.41, 0.0},  // every sample on the target
     };
     const int w = 160 / ImageScale(), h = 100 / ImageScale();
     zoom::RowEngine engine;

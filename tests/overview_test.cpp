@@ -38,7 +38,7 @@ protected:
 
 TEST_F(OverviewTest, TheMarkerStandsOnTheStartTarget)
 {
-    QTRY_COMPARE(overviewShot(*window).pixelColor(90, 160), kBlue);
+    EXPECT_EVENTUALLY_EQ(overviewShot(*window).pixelColor(90, 160), kBlue);
     const QImage shot = overviewShot(*window);
     const QImage &picture = window->overviewPicture();
     ASSERT_EQ(picture.size(), QSize(329, 321));

@@ -235,7 +235,7 @@ TEST_F(RunTest, AnUnreadableFactorEndsTheRunAndTheToggleRecovers)
     setFactors({"0", "0", "1E400", "0", "0", "0"});
     fillPlane(4, 7);
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
-    QTRY_COMPARE(watcher.seen, 1);
+    EXPECT_EVENTUALLY_EQ(watcher.seen, 1);
     EXPECT_EQ(watcher.text, QStringLiteral("Floating point overflow."));
     EXPECT_TRUE(window->idle);
     EXPECT_FALSE(window->runInProgress());
@@ -299,7 +299,7 @@ TEST_F(RunTest, ClosingDuringARunEndsTheRunThenTheWindow)
     EXPECT_TRUE(window->idle);
     // Image 4 was never begun.
     EXPECT_EQ(shown(4, 0, 0), QColor(Qt::red));
-    QTRY_VERIFY(!window->isVisible());
+    EXPECT_EVENTUALLY(!window->isVisible());
 }
 
 }  // namespace

@@ -12,6 +12,12 @@
 
 #include "app/tfmandel.h"
 
+// Waits up to five seconds, handling events, until `condition` holds; a
+// GoogleTest failure when it never does.
+#define EXPECT_EVENTUALLY(condition) EXPECT_TRUE(QTest::qWaitFor([&] { return bool(condition); })) << #condition
+#define EXPECT_EVENTUALLY_EQ(actual, expected) \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (actual) == (expected); })) << #actual " == " #expected
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override

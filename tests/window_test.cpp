@@ -145,12 +145,12 @@ TEST_F(WindowTest, LayoutAfterResizeKeepsStoreValuesAndResetsPhase)
 TEST_F(WindowTest, MaximiseAndRestoreRelayOut)
 {
     window->showMaximized();
-    QTRY_VERIFY(window->width() != 1124 || window->height() != 754);
+    EXPECT_EVENTUALLY(window->width() != 1124 || window->height() != 754);
     const int a = (window->MaPanel->width() - 361) / 2;
-    QTRY_COMPARE(window->mandel1->width(), a - 1);
+    EXPECT_EVENTUALLY_EQ(window->mandel1->width(), a - 1);
     window->showNormal();
-    QTRY_COMPARE(window->size(), QSize(1124, 754));
-    QTRY_COMPARE(window->mandel1->width(), 380);
+    EXPECT_EVENTUALLY_EQ(window->size(), QSize(1124, 754));
+    EXPECT_EVENTUALLY_EQ(window->mandel1->width(), 380);
 }
 
 TEST_F(WindowTest, TeardownReleasesStoreAndPictures)
@@ -196,7 +196,7 @@ TEST_F(WindowTest, AnOverflowIsReportedAndTheToggleRecovers)
     ModalWatcher watcher;
     window->Edit1->setText(QStringLiteral("1E400"));
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
-    QTRY_COMPARE(watcher.seen, 1);
+    EXPECT_EVENTUALLY_EQ(watcher.seen, 1);
     EXPECT_EQ(watcher.text, QStringLiteral("Floating point overflow."));
     EXPECT_EQ(watcher.title, QStringLiteral("Mandelbrotmenge"));
     EXPECT_EQ(watcher.icon, QMessageBox::Critical);

@@ -12,7 +12,7 @@ for n in $(seq 91 140); do
 done
 [ -n "$display" ] || { echo "no free X display"; exit 1; }
 
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 app=""
 cleanup() {

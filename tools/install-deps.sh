@@ -7,7 +7,7 @@ packages=(
   build-essential cmake g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev
-  xvfb xdotool imagemagick x11-utils xauth
+  xvfb xdotool imagemagick x11-utils xauth libx11-dev
   fonts-dejavu-core
 )
 [ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)

@@ -1,12 +1,80 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test headless.
-# Ends with CTest's summary; exits non-zero on any failure.
-set -euo pipefail
+# Installs what is missing, builds everything and runs every test headless:
+#  1. the normal build: unit, widget, real-window (Xvfb) tests;
+#  2. the same unit and widget tests built with AddressSanitizer and
+#     UndefinedBehaviorSanitizer (leak checking on);
+#  3. the row engine's tests under ThreadSanitizer.
+# Ends with a summary line; exits non-zero on any failure.
+set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bash "$root/tools/install-deps.sh" --with-test-tools
+bash "$root/tools/install-deps.sh" --with-test-tools || exit 1
 export QT_QPA_PLATFORM=offscreen
+jobs="${MANDEL_JOBS:-2}"
 
-build="$root/build-test"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TESTS=ON >/dev/null
-cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure -j2
+passed=0
+failed=0
+status=0
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+
+# ctest_in DIR [ctest options...]: runs CTest there and adds up its counts.
+ctest_in() {
+  local dir="$1"; shift
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"
+  local rc=${PIPESTATUS[0]}
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -n "$line" ]; then
+    local total bad
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  fi
+  [ "$rc" -eq 0 ] || status=1
+}
+
+build() {  # build DIR [cmake options...] -- [targets...]
+  local dir="$1"; shift
+  local options=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ "${1:-}" = "--" ] && shift
+  cmake -S "$root" -B "$dir" "${options[@]}" >/dev/null || return 1
+  if [ $# -gt 0 ]; then
+    local t
+    for t in "$@"; do cmake --build "$dir" -j"$jobs" --target "$t" || return 1; done
+  else
+    cmake --build "$dir" -j"$jobs" || return 1
+  fi
+}
+
+echo "== Build and tests"
+if build "$root/build-test" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TESTS=ON; then
+  ctest_in "$root/build-test"
+else
+  echo "BUILD FAILED"; status=1; failed=$((failed + 1))
+fi
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+if build "$root/build-asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TESTS=ON -DMANDEL_SANITIZE=ON \
+     -- core_tests widget_tests; then
+  ctest_in "$root/build-asan" -LE e2e -E 'xvfb_smoke'
+else
+  echo "BUILD FAILED"; status=1; failed=$((failed + 1))
+fi
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+
+echo "== ThreadSanitizer (row engine)"
+if build "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TESTS=ON -DMANDEL_TSAN=ON \
+     -- engine_tsan_tests; then
+  ctest_in "$root/build-tsan" -R engine_tsan_tests
+else
+  echo "BUILD FAILED"; status=1; failed=$((failed + 1))
+fi
+
+echo
+echo "All test runs: $passed passed, $failed failed"
+exit "$status"

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# "Vergrößerungen zeichnen" and, half a second later, "Abbruch": the run ends
+# early, the button shows its idle caption again within two seconds, the
+# images not begun stay as they were, and the program goes on answering.
+source "$(dirname "$0")/lib.sh"
+
+start_x
+start_app
+set_target "$SLOW_RE" "$SLOW_IM"
+shot_window idle
+crop "$E2E_TMP/idle.png" "$ZEICHNEN_GEOM" "$E2E_TMP/zeichnen-idle.png"
+
+cpu0="$(cpu_ticks)"
+press_zeichnen
+log "pressed \"Vergrößerungen zeichnen\""
+sleep 0.4
+press_zeichnen
+t_abort="$(now_ms)"
+log "pressed \"Abbruch\""
+
+# Within two seconds the button looks as before the run, and the program has
+# stopped computing.
+ended=""
+lastcpu="$(cpu_ticks)"
+while [ $(( $(now_ms) - t_abort )) -lt 2000 ]; do
+  sleep 0.25
+  app_alive || fail "the program ended after \"Abbruch\""
+  shot_window poll
+  crop "$E2E_TMP/poll.png" "$ZEICHNEN_GEOM" "$E2E_TMP/zeichnen-now.png"
+  cpu="$(cpu_ticks)"
+  if [ "$(differing_pixels "$E2E_TMP/zeichnen-now.png" "$E2E_TMP/zeichnen-idle.png")" = 0 ] &&
+     [ $((cpu - lastcpu)) -le 3 ]; then
+    ended="$(( $(now_ms) - t_abort ))"
+    break
+  fi
+  lastcpu="$cpu"
+done
+[ -n "$ended" ] || fail "2 s after \"Abbruch\" the button does not show its idle caption or the program still computes"
+mv "$E2E_TMP/poll.png" "$E2E_TMP/aborted.png"
+log "idle again ${ended} ms after \"Abbruch\" ($(( $(cpu_ticks) - cpu0 )) ticks of CPU for the run)"
+
+# The run stopped before its last image: thumbnail 6 is still white.
+convert -size ${THUMB_W}x${THUMB_H} xc:white "$E2E_TMP/white.ppm"
+crop "$E2E_TMP/aborted.png" "${THUMB_W}x${THUMB_H}+${THUMB_X[6]}+${THUMB_Y[6]}" "$E2E_TMP/thumb-6.png"
+[ "$(differing_pixels "$E2E_TMP/thumb-6.png" "$E2E_TMP/white.ppm")" = 0 ] ||
+  fail "thumbnail 6 was drawn: the run did not stop at \"Abbruch\""
+# ... and it does not go on later.
+sleep 1
+shot_window later
+[ "$(region_hash "$E2E_TMP/later.png" "$THUMBS_GEOM")" = "$(region_hash "$E2E_TMP/aborted.png" "$THUMBS_GEOM")" ] ||
+  fail "the thumbnails still change after the run was ended"
+
+# Still answering: "Farbanimation" switches cycling on, its caption changes
+# and the thumbnails are redrawn.
+crop "$E2E_TMP/later.png" "$BUTTON1_GEOM" "$E2E_TMP/button1-off.png"
+press_button1
+ok=""
+for _ in $(seq 1 20); do
+  sleep 0.1
+  shot_window answer
+  crop "$E2E_TMP/answer.png" "$BUTTON1_GEOM" "$E2E_TMP/button1-now.png"
+  if [ "$(differing_pixels "$E2E_TMP/button1-now.png" "$E2E_TMP/button1-off.png")" != 0 ] &&
+     [ "$(region_hash "$E2E_TMP/answer.png" "$THUMBS_GEOM")" != "$(region_hash "$E2E_TMP/later.png" "$THUMBS_GEOM")" ]; then
+    ok=1
+    break
+  fi
+done
+[ -n "$ok" ] || fail "after \"Abbruch\" the program does not answer a click on \"Farbanimation\""
+press_button1
+log "the program still answers"
+pass

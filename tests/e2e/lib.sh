@@ -1,0 +1,266 @@
+# Shared steps of the end-to-end tests: an X server of their own, the program
+# started in it, its window, screenshots, mouse and keyboard, and waiting for
+# a run of the zoom series to end. Sourced by the scenario scripts, which are
+# called as
+#
+#   SCENARIO.sh PROGRAM REFERENCE_TOOL WM_DELETE_TOOL SHOT_DIR
+#
+# On failure the screenshots taken so far and the program's output are kept
+# in SHOT_DIR; on success SHOT_DIR is removed.
+
+set -euo pipefail
+
+if [ $# -ne 4 ]; then
+  echo "usage: $0 PROGRAM REFERENCE_TOOL WM_DELETE_TOOL SHOT_DIR" >&2
+  exit 2
+fi
+E2E_APP="$1"
+E2E_REFERENCE="$2"
+E2E_WM_DELETE="$3"
+E2E_SHOTS="$4"
+E2E_NAME="$(basename "$0" .sh)"
+E2E_CAPTION="Vergrößerungen und Farbanimationen an der Mandelbrotmenge"
+
+E2E_TMP="$(mktemp -d "${TMPDIR:-/tmp}/e2e-${E2E_NAME}.XXXXXX")"
+E2E_XVFB_PID=""
+E2E_APP_PID=""
+E2E_APP_STATUS=""
+WIN=""
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+E2E_T0=$(now_ms)
+rm -rf "$E2E_SHOTS"
+
+# ---- window geometry (pixels inside the window's client area) -------------
+PAINTBOX_X=16
+PAINTBOX_Y=40
+ZEICHNEN_GEOM="185x25+88+376"
+BUTTON1_GEOM="139x25+206+704"
+THUMBS_GEOM="761x753+361+0"   # all six thumbnails with the gaps between them
+THUMB_W=380
+THUMB_H=250
+THUMB_X=(0 361 361 361 742 742 742)   # left of thumbnail 1 ... 6
+THUMB_Y=(0 1 252 503 1 252 503)      # top of thumbnail 1 ... 6
+NEUTRAL_X=60                         # a blank spot of the left panel
+NEUTRAL_Y=530
+
+log() { local t=$(( $(now_ms) - E2E_T0 )); printf '[%3d.%03ds] %s\n' $((t / 1000)) $((t % 1000)) "$*"; }
+
+e2e_cleanup() {
+  local status=$?
+  if [ -n "$E2E_APP_PID" ] && kill -0 "$E2E_APP_PID" 2>/dev/null; then
+    kill "$E2E_APP_PID" 2>/dev/null || true
+    wait "$E2E_APP_PID" 2>/dev/null || true
+  fi
+  if [ -n "$E2E_XVFB_PID" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+  fi
+  if [ "$status" -ne 0 ]; then
+    mkdir -p "$E2E_SHOTS"
+    cp "$E2E_TMP"/*.png "$E2E_TMP"/*.log "$E2E_SHOTS"/ 2>/dev/null || true
+    [ -d "$E2E_TMP/ref" ] && cp -r "$E2E_TMP/ref" "$E2E_SHOTS"/ 2>/dev/null || true
+    echo "FAIL ($E2E_NAME): screenshots, references and program output kept in $E2E_SHOTS"
+  fi
+  rm -rf "$E2E_TMP"
+  exit "$status"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+  echo "FAIL ($E2E_NAME): $*"
+  if [ -n "$WIN" ] && [ -n "$E2E_APP_PID" ] && kill -0 "$E2E_APP_PID" 2>/dev/null; then
+    import -window "$WIN" "$E2E_TMP/at-failure.png" 2>/dev/null || true
+  fi
+  exit 1
+}
+
+# ---- X server and program --------------------------------------------------
+
+# Starts Xvfb on a display that it picks itself and exports DISPLAY. Without
+# -noreset the server resets when its last client leaves, and a program that
+# connects during that reset fails to start.
+start_x() {
+  local dfile="$E2E_TMP/display"
+  : >"$dfile"
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$dfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local n=""
+  for _ in $(seq 1 100); do
+    n="$(tr -d '\n' <"$dfile")"
+    [ -n "$n" ] && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || fail "Xvfb did not start"
+    sleep 0.1
+  done
+  [ -n "$n" ] || fail "Xvfb reported no display"
+  export DISPLAY=":$n"
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "display $DISPLAY does not answer"
+}
+
+# Starts the program, finds its window (WIN) and waits until the start-up
+# defaults are shown and the window is still.
+start_app() {
+  unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+  "$E2E_APP" >"$E2E_TMP/program.log" 2>&1 &
+  E2E_APP_PID=$!
+  WIN=""
+  for _ in $(seq 1 150); do
+    WIN="$(xdotool search --onlyvisible --name "^${E2E_CAPTION}\$" 2>/dev/null | head -n 1 || true)"
+    [ -n "$WIN" ] && break
+    kill -0 "$E2E_APP_PID" 2>/dev/null || fail "the program ended at start"
+    sleep 0.1
+  done
+  [ -n "$WIN" ] || fail "no window captioned '$E2E_CAPTION' within 15 s"
+  # The activation writes "-1,41" into Edit1: wait until it has text and the
+  # window has stopped changing.
+  local prev="" cur=""
+  for _ in $(seq 1 100); do
+    shot_window "start-wait"
+    cur="$(region_hash "$E2E_TMP/start-wait.png" "$(geom_window)")"
+    if [ "$(dark_pixels "$E2E_TMP/start-wait.png" 60x14+44+444)" -gt 10 ] && [ "$cur" = "$prev" ]; then
+      rm -f "$E2E_TMP/start-wait.png"
+      log "program started, window $WIN"
+      return 0
+    fi
+    prev="$cur"
+    sleep 0.1
+  done
+  fail "the window did not settle with its start-up defaults"
+}
+
+geom_window() { echo "1124x754+0+0"; }
+
+# ---- screenshots ------------------------------------------------------------
+
+# shot_window NAME: the window's client area into $E2E_TMP/NAME.png.
+shot_window() {
+  import -window "$WIN" "$E2E_TMP/$1.png" 2>/dev/null || fail "screenshot '$1' failed"
+}
+
+# crop IMAGE GEOM OUT
+crop() { convert "$1" -crop "$2" +repage "$3"; }
+
+# region_hash IMAGE GEOM: a digest of the pixels of one region.
+region_hash() { convert "$1" -crop "$2" +repage rgb:- | md5sum | cut -c1-32; }
+
+# pixel IMAGE X Y: "r,g,b" of one pixel.
+pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+
+# dark_pixels IMAGE GEOM: number of near-black pixels (text) in a region.
+dark_pixels() {
+  convert "$1" -crop "$2" +repage -colorspace gray -threshold 30% -negate -format "%[fx:round(mean*w*h)]" info:
+}
+
+# differing_pixels A B: number of pixels in which two images of one size differ.
+differing_pixels() {
+  local n
+  n="$(compare -metric AE "$1" "$2" null: 2>&1 || true)"
+  echo "$n"
+}
+
+# The caption of "Zeichnen": the idle caption "Vergrößerungen zeichnen" fills
+# the button nearly to its left edge, "Abbruch" stands in the middle only; so
+# the idle caption is the one with text in the button's left 60 pixels.
+# zeichnen_state IMAGE: "idle" or "running".
+zeichnen_state() {
+  if [ "$(dark_pixels "$1" 50x15+94+381)" -gt 20 ]; then echo idle; else echo running; fi
+}
+
+# thumbs_equal_reference IMAGE PREFIX: compares thumbnail 1 ... 6 of a window
+# screenshot with PREFIX-1.ppm ... PREFIX-6.ppm; reports every mismatch.
+thumbs_equal_reference() {
+  local image="$1" prefix="$2" n bad=0 d
+  for n in 1 2 3 4 5 6; do
+    crop "$image" "${THUMB_W}x${THUMB_H}+${THUMB_X[$n]}+${THUMB_Y[$n]}" "$E2E_TMP/thumb-$n.png"
+    d="$(differing_pixels "$E2E_TMP/thumb-$n.png" "$prefix-$n.ppm")"
+    if [ "$d" != "0" ]; then
+      echo "  thumbnail $n differs from $(basename "$prefix")-$n.ppm in $d pixels"
+      bad=1
+    fi
+  done
+  return $bad
+}
+
+# ---- program state ----------------------------------------------------------
+
+# CPU time of the program so far, in clock ticks (all its threads).
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$E2E_APP_PID/stat"; }
+
+app_alive() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
+
+# ---- input --------------------------------------------------------------------
+
+# click X Y: a left click at window position (X, Y); the pointer then rests
+# on a blank spot so that no button shows its hover look.
+click() {
+  xdotool mousemove --window "$WIN" "$1" "$2" click 1
+  xdotool mousemove --window "$WIN" "$NEUTRAL_X" "$NEUTRAL_Y"
+}
+
+press_zeichnen() { click 180 388; }
+press_button1() { click 275 716; }
+
+# ---- runs ---------------------------------------------------------------------
+
+# wait_run_end BEFORE_HASH TIMEOUT_S: after a request that starts a run, waits
+# until it has ended. A run has been seen when the thumbnails differ from
+# BEFORE_HASH (their digest before the request) or the button reads
+# "Abbruch"; it has ended when, after that, the button shows its idle caption,
+# the thumbnails have not changed over the last three looks and the program
+# has not computed in between. Leaves the last screenshot in
+# $E2E_TMP/run-end.png.
+wait_run_end() {
+  local before="$1" timeout="$2"
+  local deadline seen=0 still=0 last="" cur state cpu lastcpu
+  deadline=$(( $(now_ms) + timeout * 1000 ))
+  lastcpu="$(cpu_ticks)"
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    app_alive || fail "the program ended during a run"
+    shot_window "poll"
+    cur="$(region_hash "$E2E_TMP/poll.png" "$THUMBS_GEOM")"
+    state="$(zeichnen_state "$E2E_TMP/poll.png")"
+    cpu="$(cpu_ticks)"
+    if [ "$cur" != "$before" ] || [ "$state" = running ]; then seen=1; fi
+    [ -z "${E2E_DEBUG:-}" ] || log "poll: seen=$seen button=$state thumbs=${cur:0:8} cpu+$((cpu - lastcpu))"
+    if [ "$seen" = 1 ] && [ "$state" = idle ] && [ "$cur" = "$last" ] && [ $((cpu - lastcpu)) -le 3 ]; then
+      still=$((still + 1))
+    else
+      still=0
+    fi
+    if [ "$still" -ge 2 ]; then
+      mv "$E2E_TMP/poll.png" "$E2E_TMP/run-end.png"
+      log "run ended"
+      return 0
+    fi
+    last="$cur"
+    lastcpu="$cpu"
+    sleep 0.2
+  done
+  [ "$seen" = 1 ] || fail "no run was seen within ${timeout} s (thumbnails unchanged, no \"Abbruch\")"
+  fail "the run did not end within ${timeout} s"
+}
+
+# make_reference RE IM PALETTE...: the six expected images in $E2E_TMP/ref.
+make_reference() {
+  mkdir -p "$E2E_TMP/ref"
+  QT_QPA_PLATFORM=offscreen "$E2E_REFERENCE" "$E2E_TMP/ref" "$@" || fail "the reference tool failed"
+}
+
+pass() {
+  log "PASS ($E2E_NAME)"
+  exit 0
+}
+
+# set_target RE IM: types the target point into Edit1 and Edit2.
+set_target() {
+  xdotool mousemove --window "$WIN" 100 451 click 1 key ctrl+a type -- "$1"
+  xdotool mousemove --window "$WIN" 100 483 click 1 key ctrl+a type -- "$2"
+  xdotool mousemove --window "$WIN" "$NEUTRAL_X" "$NEUTRAL_Y"
+  sleep 0.2
+}
+
+# A target whose run takes seconds even on a fast machine: the end of the
+# period-doubling cascade on the real axis, where hardly a point escapes and
+# the orbits settle only very slowly.
+SLOW_RE="-1,401155189092"
+SLOW_IM="0"
