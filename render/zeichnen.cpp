@@ -74,6 +74,8 @@ void Tfmandel::RenderImage(int image, double factor)
     engine_->Begin(g);
     for (int r = 0; r < h; ++r) {
         const std::uint8_t *indices = engine_->WaitRow(r);
+        if (!indices)
+            break;
         std::uint8_t *row = work.row(r);
         for (int j = 0; j < w; ++j) {
             const std::uint8_t index = indices[j];
