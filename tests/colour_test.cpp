@@ -22,6 +22,7 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
+#include "tests/window_fixture.h"
 
 namespace {
 
@@ -54,19 +55,17 @@ QRgb Entry(const PaletteTable &t, int entry)
     return qRgb(t[3 * entry], t[3 * entry + 1], t[3 * entry + 2]);
 }
 
-class ColourTest : public ::testing::Test {
+class ColourTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        window = std::make_unique<Tfmandel>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        WindowTest::SetUp();
         ASSERT_EQ(window->mandel1->size(), QSize(380, 250));
     }
     void TearDown() override
     {
         window->Timer1->stop();
-        window.reset();
+        WindowTest::TearDown();
     }
 
     // Factor 1.0, limit 200: a quick run.
@@ -126,8 +125,6 @@ protected:
     }
 
     void tick() { window->Timer1Timer(nullptr); }
-
-    std::unique_ptr<Tfmandel> window;
 };
 
 // ---- the mapping ----

@@ -17,19 +17,12 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/recentre.h"
+#include "tests/window_fixture.h"
 
 namespace {
 
-class RecentreTest : public ::testing::Test {
+class RecentreTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        window = std::make_unique<Tfmandel>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override { window.reset(); }
-
     // Every factor reads as 0: factor 1.0, limit 200, a quick run.
     void cheapFactors()
     {
@@ -61,30 +54,6 @@ protected:
                 if (shot.pixelColor(x, y) != QColor(Qt::white))
                     return false;
         return true;
-    }
-
-    std::unique_ptr<Tfmandel> window;
-};
-
-// Runs on the modal box as soon as one is open, then closes it.
-struct ModalWatcher {
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int seen = 0;
-    QTimer timer;
-    ModalWatcher()
-    {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                text = box->text();
-                title = box->windowTitle();
-                icon = box->icon();
-                ++seen;
-                box->done(QMessageBox::Ok);
-            }
-        });
-        timer.start();
     }
 };
 
