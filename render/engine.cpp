@@ -217,41 +217,99 @@ bool Trapped(const Attractor &at, double zr, double zi)
     return false;
 }
 
-// The row kernel iterates two orbits in lockstep, entirely in the eight x87
-// registers, and hands a finished orbit's slot to the next pixel of the row
-// without leaving the loop. Each orbit keeps a, b and D = A - B: the next
-// step's a is D + x, and the literal loop forms A - B + x in the same order,
-// so every value is the same. One step of one orbit, in this order:
-//   t = a*b; b = t + t + y; a = D + x; A = a*a; M = b*b + A (= A + b*b);
-//   escape if M >= 4 (unordered: not); B = M - A; D = A - B.
-// The loop leaves every kBlock steps for the tests at the checkpoints, and
-// when an orbit's slot finds no pixel left in the list of the current row.
+// Whether the sample point c = x + y i lies inside the main cardioid or the
+// disc |c + 1| < 1/4, with a safety margin; such points get index 0 without
+// iterating. Why the literal loop gives them 0 as well:
+// - For c in either region, z^2 + c has an attracting cycle (period 1 or 2)
+//   whose immediate basin contains the critical point 0, and the exact orbit
+//   of 0 (the loop starts at z = c, its first image) converges to the cycle:
+//   it stays in a compact part of the basin, a positive distance away from
+//   the Julia set, and never escapes. Every bounded orbit stays in
+//   |z| <= R with R^2 - R = |c| <= 1.25, so |z|^2 < 3, well below the
+//   escape bound 4: the loop can escape only if its orbit leaves the basin.
+// - The extended arithmetic follows the orbit with an error of about 1e-19
+//   per step (see the note before Attractor), at most some 5000 steps. Near
+//   the attracting cycle errors shrink; elsewhere they grow at most by
+//   |2z| < 3.5 per step on the short transient before the orbit comes near
+//   the cycle. To leave the basin, the computed orbit would have to drift
+//   from the exact one by the distance between the exact orbit and the
+//   Julia set, which shrinks only as c approaches the boundary of the region
+//   (there the cycle turns neutral and meets the Julia set).
+// - The margin keeps the skipped c a relative 1e-8 inside the region (and
+//   1e-15 absolute where y^2 / 4 is tiny), where that distance is many
+//   orders of magnitude above the accumulated rounding; it also covers the
+//   rounding of the tests themselves (a few units of 2^-64 on values below
+//   2). Points in the margin are iterated as usual.
+// The tests compare images straddling both boundaries at the highest limit,
+// from factor 100 to 1e8 (where neighbouring samples lie 1e-10 apart and the
+// margin is resolved), and the whole zoom series of the program's targets,
+// index for index with the literal loop.
+bool InsideCardioidOrBulb(double x, double y)
+{
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2 || std::fabs(y) > 2)
+        return false;
+    const long double X = x, Y = y;
+    const long double yy = Y * Y;
+    // Period 2: |c + 1|^2 < 1/16.
+    const long double u = X + 1;
+    if (u * u + yy < 0.0625L * (1 - 1e-8L))
+        return true;
+    // Period 1: q (q + x - 1/4) < y^2 / 4 with q = (x - 1/4)^2 + y^2.
+    const long double xq = X - 0.25L;
+    const long double q = xq * xq + yy;
+    return q * (q + xq) < yy * 0.25L * (1 - 1e-8L) - 1e-15L;
+}
+
+// The row kernel iterates three orbits side by side, entirely in the eight
+// x87 registers, and hands a finished orbit's slot to the next pixel of the
+// row without leaving the loop. The three chains of dependent operations are
+// independent of each other, so the processor overlaps them.
+//
+// An orbit's state is (a_k, b_k), the point whose squared magnitude step k
+// tests; it decides every later step. One step, each operation rounded to
+// extended precision exactly as the literal loop rounds it:
+//   A = a*a; t = a*b; bb = b*b; M = A + bb; escape with k if M >= 4
+//   (unordered: not); B = M - A; D = A - B; a' = D + x; b' = t + t + y.
+// The literal loop forms D from the same A and B one step later, and its
+// first step uses B = y*y: the state of a new pixel is (a_1, b_1) with
+// a_1 = (x*x - y*y) + x and b_1 = (x*y + x*y) + y, and k = 1. Before step k
+// the loop stops at the limit (k == limit): index 0.
+//
+// Registers: slots st(0) ... st(5) hold the orbits' a and b, st(6) the
+// constant 4 (orbit o: a in slot 2o, b in slot 2o + 1); one register is
+// left for the temporaries, and a step works on its orbit's two slots in
+// place. The loop body makes one step of each orbit. The loop leaves every
+// kBlock steps for the tests at the checkpoints, and when an orbit's slot
+// finds no pixel left in the list of the current row.
 struct RowState {
-    long double a0, b0, D0;  //   0,  16,  32
-    long double a1, b1, D1;  //  48,  64,  80
-    double x0, y0;           //  96, 104
-    double x1, y1;           // 112, 120
-    double four;             // 128
-    double yRow;             // 136: imaginary part of the row in `list`
-    std::int32_t k0, k1;     // 144, 148: steps made by each orbit
-    std::int32_t pix0, pix1; // 152, 156: its pixel in the image, -1 when idle
-    std::int32_t next;       // 160: next entry of `list`
-    std::int32_t count;      // 164: entries in `list`
-    std::int32_t maxSteps;   // 168: limit - 1
-    std::int32_t rowBase;    // 172: image index of column 0 of the list's row
-    const std::int32_t *list;  // 176: columns to iterate
-    const double *xs;          // 184: real parts of the columns
-    std::uint8_t *out;         // 192: the image
-    std::int32_t passes;       // 200: passes to the next checkpoint
-    std::int32_t idleWhenEmpty;  // 204: 0: leave the loop when the list is empty
-    std::int32_t active;       // 208: orbits with a pixel
+    long double z[6];          // the slots as stored back
+    double x[3], y[3];         // each orbit's c
+    double four;
+    double yRow;               // imaginary part of the row in `list`
+    std::int32_t k[3];         // the step each orbit tests next
+    std::int32_t pix[3];       // its pixel in the image, -1 when idle
+    std::int32_t row[3];       // the row of that pixel
+    std::int32_t next;         // next entry of `list`
+    std::int32_t count;        // entries in `list`
+    std::int32_t limit;
+    std::int32_t rowBase;      // image index of column 0 of the list's row
+    std::int32_t listRow;      // the list's row
+    const std::int32_t *list;  // columns to iterate
+    const double *xs;          // real parts of the columns
+    std::uint8_t *out;         // the image
+    std::int32_t passes;       // steps to the next checkpoint
+    std::int32_t young;        // orbits are tested from this step on
+    std::int32_t idleWhenEmpty;  // 0: leave the loop when the list is empty
+    std::int32_t active;       // orbits with a pixel
 };
 static_assert(sizeof(long double) == 16, "layout of RowState");
-static_assert(offsetof(RowState, four) == 128 && offsetof(RowState, k0) == 144 &&
-                  offsetof(RowState, rowBase) == 172 && offsetof(RowState, list) == 176 &&
-                  offsetof(RowState, out) == 192 && offsetof(RowState, passes) == 200 &&
-                  offsetof(RowState, active) == 208,
+// The kernel finds y, four and row at fixed distances from x and pix.
+static_assert(offsetof(RowState, y) == offsetof(RowState, x) + 24 &&
+                  offsetof(RowState, four) == offsetof(RowState, x) + 48 &&
+                  offsetof(RowState, row) == offsetof(RowState, pix) + 12,
               "layout of RowState");
+
+constexpr int kLanes = 3;
 
 // An idle orbit iterates c = 0, which stays at 0, and its step count starts
 // so low that it never reaches the limit.
@@ -259,199 +317,205 @@ constexpr std::int32_t kIdleSteps = INT32_MIN;
 
 // Checkpoint spacing for the tests at the checkpoints, in steps.
 constexpr int kBlock = 64;
-// Steps an orbit makes before it is tested at the checkpoints.
-constexpr int kYoung = 32;
+// Steps an orbit makes before it is tested at the checkpoints: limit / 16
+// within these bounds. Most orbits escape young; the loop goes on through
+// the checkpoints where no orbit is old enough for the tests.
+constexpr int kYoungMin = 32;
+constexpr int kYoungMax = 256;
 
 // Results of RunRow.
-constexpr int kCheckpoint = 0;  // both orbits' state stored back
+constexpr int kCheckpoint = 0;  // all slots stored back
 constexpr int kAllIdle = 1;     // no orbit has a pixel
-constexpr int kListEmpty = 2;   // an orbit went idle; both states stored back
+constexpr int kListEmpty = 2;   // an orbit went idle; all slots stored back
 
-// One step of the orbit on top: a, b, D, (other orbit's a, b, D), 4. Leaves
-// the other orbit's a, b, D, then a', b', D' on top, or jumps to ESC with
-// M, A, a', b' on top.
-#define ZOOM_STEP(X, Y, ESC)                                                              \
-    "fmul %%st(1), %%st\n\t"  /* t = a*b */                                               \
-    "fadd %%st(0), %%st\n\t"  /* t + t */                                                 \
-    "faddl " Y "(%[p])\n\t"   /* b' = t + t + y */                                        \
-    "fxch %%st(2)\n\t"        /* D, (b, unused now), b' */                                \
-    "faddl " X "(%[p])\n\t"   /* a' = D + x */                                            \
-    "fst %%st(1)\n\t"         /* a', a', b' */                                            \
-    "fmul %%st(0), %%st\n\t"  /* A = a'*a' */                                             \
-    "fld %%st(2)\n\t"         /* b', A, a', b' */                                         \
-    "fmul %%st(0), %%st\n\t"  /* b'*b' */                                                 \
-    "fadd %%st(1), %%st\n\t"  /* M */                                                     \
-    "fucomi %%st(7), %%st\n\t"                                                            \
-    "jae " ESC "\n\t"                                                                     \
-    "fsub %%st(1), %%st\n\t"  /* B = M - A */                                             \
-    "fsubr %%st(1), %%st\n\t" /* D' = A - B */                                            \
-    "fstp %%st(1)\n\t"        /* D', a', b' */                                            \
-    /* D' a' b' o_a o_b o_D -> o_a o_b o_D a' b' D' */                                    \
-    "fxch %%st(5)\n\t"                                                                    \
-    "fxch %%st(2)\n\t"                                                                    \
-    "fxch %%st(4)\n\t"                                                                    \
-    "fxch %%st(1)\n\t"                                                                    \
-    "fxch %%st(3)\n\t"
+#define ZOOM_X(O) "%c[ox]+8*" #O "(%[p])"
+#define ZOOM_Y(O) "%c[ox]+24+8*" #O "(%[p])"
+#define ZOOM_PIX(O) "%c[opix]+4*" #O "(%[p])"
+#define ZOOM_ROW(O) "%c[opix]+12+4*" #O "(%[p])"
 
-// Takes the next pixel of the list for an orbit whose registers are gone:
-// pushes its D, b, a (a = x, b = y, D = x*x - y*y) and continues at RESUME.
-// With the list empty the orbit goes idle (zeros pushed); then the loop
-// leaves through LEAVE unless told to go on, and when no orbit is left it
-// leaves through label 9.
-#define ZOOM_NEXT(K, PIX, X, Y, RESUME, LEAVE)                                            \
-    "movl 160(%[p]), %k[t1]\n\t"                                                          \
-    "cmpl 164(%[p]), %k[t1]\n\t"                                                          \
-    "jge 8f\n\t"                                                                          \
-    "leal 1(%q[t1]), %k[t2]\n\t"                                                          \
-    "movl %k[t2], 160(%[p])\n\t"                                                          \
-    "movq 176(%[p]), %q[t2]\n\t"                                                          \
-    "movslq (%q[t2],%q[t1],4), %q[t1]\n\t" /* column */                                   \
-    "movq 184(%[p]), %q[t2]\n\t"                                                          \
-    "movq (%q[t2],%q[t1],8), %q[t2]\n\t"                                                  \
-    "movq %q[t2], " X "(%[p])\n\t"                                                        \
-    "addl 172(%[p]), %k[t1]\n\t"                                                          \
-    "movl %k[t1], " PIX "(%[p])\n\t"                                                      \
-    "movq 136(%[p]), %q[t2]\n\t"                                                          \
-    "movq %q[t2], " Y "(%[p])\n\t"                                                        \
-    "fldl " Y "(%[p])\n\t"                                                                \
-    "fmul %%st(0), %%st\n\t"                                                              \
-    "fldl " X "(%[p])\n\t"                                                                \
-    "fmul %%st(0), %%st\n\t"                                                              \
-    "fsub %%st(1), %%st\n\t" /* x*x - y*y */                                              \
-    "fstp %%st(1)\n\t"                                                                    \
-    "fldl " Y "(%[p])\n\t"                                                                \
-    "fldl " X "(%[p])\n\t"                                                                \
-    "xorl %k[" K "], %k[" K "]\n\t"                                                       \
-    "jmp " RESUME "\n"                                                                    \
-    "8:\n\t"                                                                              \
-    "movl $-1, " PIX "(%[p])\n\t"                                                         \
-    "movq $0, " X "(%[p])\n\t"                                                            \
-    "movq $0, " Y "(%[p])\n\t"                                                            \
-    "movl $0x80000000, %k[" K "]\n\t"                                                     \
-    "decl 208(%[p])\n\t"                                                                  \
-    "jz 9f\n\t"                                                                           \
-    "fldz\n\t"                                                                            \
-    "fldz\n\t"                                                                            \
-    "fldz\n\t"                                                                            \
-    "cmpl $0, 204(%[p])\n\t"                                                              \
-    "jne " RESUME "\n\t"                                                                  \
-    "jmp " LEAVE "\n"
+// One step of the orbit whose a is in slot I and b in slot J (I1 = I + 1,
+// J1 = J + 1: the same slots with a temporary on top). Leaves a' in slot I
+// and b' in slot J, or jumps to ESC with M on top (t in slot I1). a' goes
+// from its addition to the next step's multiplication without a copy; the
+// exchanges only rename registers.
+#define ZOOM_STEP(I, I1, J, J1, O, ESC)                                                       \
+    "fld %%st(" #J ")\n\t"           /* b */                                                  \
+    "fmul %%st(" #I1 "), %%st\n\t"   /* t = a*b */                                            \
+    "fxch %%st(" #I1 ")\n\t"         /* a on top, t in slot I */                              \
+    "fmul %%st(0), %%st\n\t"         /* A = a*a */                                            \
+    "fxch %%st(" #J1 ")\n\t"         /* b on top, A in slot J */                              \
+    "fmul %%st(0), %%st\n\t"         /* bb = b*b */                                           \
+    "fadd %%st(" #J1 "), %%st\n\t"   /* M = A + bb */                                         \
+    "fucomi %%st(7), %%st\n\t"                                                                \
+    "jae " ESC "\n\t"                                                                         \
+    "fsub %%st(" #J1 "), %%st\n\t"   /* B = M - A */                                          \
+    "fsubr %%st(" #J1 "), %%st\n\t"  /* D = A - B */                                          \
+    "faddl " ZOOM_X(O) "\n\t"        /* a' = D + x */                                         \
+    "fxch %%st(" #I1 ")\n\t"         /* t on top, a' in slot I */                             \
+    "fadd %%st(0), %%st\n\t"         /* t + t */                                              \
+    "faddl " ZOOM_Y(O) "\n\t"        /* b' = t + t + y */                                     \
+    "fstp %%st(" #J1 ")\n\t"         /* b' in slot J */
+
+// Step instance S of the loop body: orbit O, counter K, a in slot I, b in
+// slot J.
+#define ZOOM_INSTANCE(S, O, K, I, I1, J, J1)                                                  \
+    ".Lzi" #S "_%=:\n\t"                                                                      \
+    "cmpl %[limit], %k[" K "]\n\t"                                                            \
+    "je .Lzl" #S "_%=\n\t"                                                                    \
+    ZOOM_STEP(I, I1, J, J1, O, ".Lze" #S "_%=")                                               \
+    "incl %k[" K "]\n\t"
+
+// The end of orbit O at instance S (escaped on step K, or at the limit), and
+// the next pixel of the list for its slot: a in slot IA, b in slot JB
+// (IA1 = IA + 1, JB1 = JB + 1). Resumes at instance S + 1 (RESUME). With the
+// list empty the orbit goes idle, and the loop is left unless idleWhenEmpty.
+#define ZOOM_NEXT(S, O, K, IA1, JB1, RESUME)                                                  \
+    ".Lze" #S "_%=:\n\t"                                                                      \
+    "fstp %%st(0)\n\t"                                                                        \
+    "movslq " ZOOM_PIX(O) ", %q[t1]\n\t"                                                      \
+    "movq %c[oout](%[p]), %q[t2]\n\t"                                                         \
+    "movb %b[" K "], (%q[t2],%q[t1])\n\t"                                                     \
+    "jmp .Lzn" #S "_%=\n"                                                                     \
+    ".Lzl" #S "_%=:\n\t"                                                                      \
+    "movslq " ZOOM_PIX(O) ", %q[t1]\n\t"                                                      \
+    "movq %c[oout](%[p]), %q[t2]\n\t"                                                         \
+    "movb $0, (%q[t2],%q[t1])\n"                                                              \
+    ".Lzn" #S "_%=:\n\t"                                                                      \
+    "movl %c[onext](%[p]), %k[t1]\n\t"                                                        \
+    "cmpl %c[ocount](%[p]), %k[t1]\n\t"                                                       \
+    "jge .Lzd" #S "_%=\n\t"                                                                   \
+    "leal 1(%q[t1]), %k[t2]\n\t"                                                              \
+    "movl %k[t2], %c[onext](%[p])\n\t"                                                        \
+    "movq %c[olist](%[p]), %q[t2]\n\t"                                                        \
+    "movslq (%q[t2],%q[t1],4), %q[t1]\n\t" /* column */                                       \
+    "movq %c[oxs](%[p]), %q[t2]\n\t"                                                          \
+    "movq (%q[t2],%q[t1],8), %q[t2]\n\t"                                                      \
+    "movq %q[t2], " ZOOM_X(O) "\n\t"                                                          \
+    "addl %c[obase](%[p]), %k[t1]\n\t"                                                        \
+    "movl %k[t1], " ZOOM_PIX(O) "\n\t"                                                        \
+    "movl %c[olistrow](%[p]), %k[t1]\n\t"                                                     \
+    "movl %k[t1], " ZOOM_ROW(O) "\n\t"                                                        \
+    "movq %c[oyrow](%[p]), %q[t2]\n\t"                                                        \
+    "movq %q[t2], " ZOOM_Y(O) "\n\t"                                                          \
+    "fldl " ZOOM_Y(O) "\n\t"                                                                  \
+    "fmul %%st(0), %%st\n\t"         /* y*y */                                                \
+    "fstp %%st(" #JB1 ")\n\t"                                                                 \
+    "fldl " ZOOM_X(O) "\n\t"                                                                  \
+    "fmul %%st(0), %%st\n\t"         /* x*x */                                                \
+    "fsub %%st(" #JB1 "), %%st\n\t"  /* x*x - y*y */                                          \
+    "faddl " ZOOM_X(O) "\n\t"        /* a_1 */                                                \
+    "fstp %%st(" #IA1 ")\n\t"                                                                 \
+    "fldl " ZOOM_X(O) "\n\t"                                                                  \
+    "fmull " ZOOM_Y(O) "\n\t"        /* x*y */                                                \
+    "fadd %%st(0), %%st\n\t"                                                                  \
+    "faddl " ZOOM_Y(O) "\n\t"        /* b_1 */                                                \
+    "fstp %%st(" #JB1 ")\n\t"                                                                 \
+    "movl $1, %k[" K "]\n\t"                                                                  \
+    "jmp " RESUME "\n"                                                                        \
+    ".Lzd" #S "_%=:\n\t"                                                                      \
+    "movl $-1, " ZOOM_PIX(O) "\n\t"                                                           \
+    "movq $0, " ZOOM_X(O) "\n\t"                                                              \
+    "movq $0, " ZOOM_Y(O) "\n\t"                                                              \
+    "movl $0x80000000, %k[" K "]\n\t"                                                         \
+    "decl %c[oactive](%[p])\n\t"                                                              \
+    "jz .Lzall_%=\n\t"                                                                        \
+    "fldz\n\t"                                                                                \
+    "fstp %%st(" #IA1 ")\n\t"                                                                 \
+    "fldz\n\t"                                                                                \
+    "fstp %%st(" #JB1 ")\n\t"                                                                 \
+    "cmpl $0, %c[oidle](%[p])\n\t"                                                            \
+    "jne " RESUME "\n\t"                                                                      \
+    "movl $2, %k[result]\n\t" /* kListEmpty */                                                \
+    "jmp .Lzstore_%=\n"
 
 // Runs the orbits until the next checkpoint, until an orbit finds the list
 // empty (unless idleWhenEmpty), or until no orbit has a pixel.
 int RunRow(RowState *s)
 {
-    int k0 = s->k0, k1 = s->k1, passes = s->passes;
+    int k0 = s->k[0], k1 = s->k[1], k2 = s->k[2], passes = s->passes;
+    const int limit = s->limit;
     long t1, t2;
     int result;
     asm volatile(
-        "fldl 128(%[p])\n\t"
-        "fldt 80(%[p])\n\t"
-        "fldt 64(%[p])\n\t"
-        "fldt 48(%[p])\n\t"
-        "fldt 32(%[p])\n\t"
-        "fldt 16(%[p])\n\t"
-        "fldt 0(%[p])\n\t"
-        "jmp 10f\n\t"
+        "fldl %c[ox]+48(%[p])\n\t"
+        "fldt %c[oz]+80(%[p])\n\t"
+        "fldt %c[oz]+64(%[p])\n\t"
+        "fldt %c[oz]+48(%[p])\n\t"
+        "fldt %c[oz]+32(%[p])\n\t"
+        "fldt %c[oz]+16(%[p])\n\t"
+        "fldt %c[oz](%[p])\n\t"
+        "jmp .Lzi0_%=\n\t"
         ".p2align 4\n"
-        "10:\n\t"  // orbit 0: a0 b0 D0 a1 b1 D1 4
-        "cmpl 168(%[p]), %k[k0]\n\t"
-        "je 12f\n\t"
-        "incl %k[k0]\n\t"
-        ZOOM_STEP("96", "104", "11f")
-        "20:\n\t"  // orbit 1: a1 b1 D1 a0 b0 D0 4
-        "cmpl 168(%[p]), %k[k1]\n\t"
-        "je 22f\n\t"
-        "incl %k[k1]\n\t"
-        ZOOM_STEP("112", "120", "21f")
+        ZOOM_INSTANCE(0, 0, "k0", 0, 1, 1, 2)
+        ZOOM_INSTANCE(1, 1, "k1", 2, 3, 3, 4)
+        ZOOM_INSTANCE(2, 2, "k2", 4, 5, 5, 6)
+        ".Lzi3_%=:\n\t"
         "decl %k[passes]\n\t"
-        "jnz 10b\n\t"
+        "jnz .Lzi0_%=\n\t"
+        // A checkpoint: leave if an orbit is old enough for the tests.
+        "movl %c[oyoung](%[p]), %k[t1]\n\t"
+        "cmpl %k[t1], %k[k0]\n\t"
+        "jge .Lzcheck_%=\n\t"
+        "cmpl %k[t1], %k[k1]\n\t"
+        "jge .Lzcheck_%=\n\t"
+        "cmpl %k[t1], %k[k2]\n\t"
+        "jge .Lzcheck_%=\n\t"
+        "movl %[block], %k[passes]\n\t"
+        "jmp .Lzi0_%=\n"
+        ".Lzcheck_%=:\n\t"
         "movl $0, %k[result]\n"  // kCheckpoint
-        "40:\n\t"  // store back: a0 b0 D0 a1 b1 D1 4
-        "fstpt 0(%[p])\n\t"
-        "fstpt 16(%[p])\n\t"
-        "fstpt 32(%[p])\n\t"
-        "fstpt 48(%[p])\n\t"
-        "fstpt 64(%[p])\n\t"
-        "fstpt 80(%[p])\n\t"
+        ".Lzstore_%=:\n\t"
+        "fstpt %c[oz](%[p])\n\t"
+        "fstpt %c[oz]+16(%[p])\n\t"
+        "fstpt %c[oz]+32(%[p])\n\t"
+        "fstpt %c[oz]+48(%[p])\n\t"
+        "fstpt %c[oz]+64(%[p])\n\t"
+        "fstpt %c[oz]+80(%[p])\n\t"
         "fstp %%st(0)\n\t"
-        "jmp 30f\n"
-        "41:\n\t"  // store back: a1 b1 D1 a0 b0 D0 4
-        "fstpt 48(%[p])\n\t"
-        "fstpt 64(%[p])\n\t"
-        "fstpt 80(%[p])\n\t"
-        "fstpt 0(%[p])\n\t"
-        "fstpt 16(%[p])\n\t"
-        "fstpt 32(%[p])\n\t"
-        "fstp %%st(0)\n\t"
-        "jmp 30f\n"
-        "42:\n\t"  // orbit 0 went idle, orbit 0 on top
-        "movl $2, %k[result]\n\t"  // kListEmpty
-        "jmp 40b\n"
-        "43:\n\t"  // orbit 1 went idle, orbit 1 on top
-        "movl $2, %k[result]\n\t"
-        "jmp 41b\n"
+        "jmp .Lzout_%=\n"
 
-        "11:\n\t"  // orbit 0 escaped on step k0: M A a' b' | a1 b1 D1 | 4
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "movslq 152(%[p]), %q[t1]\n\t"
-        "movq 192(%[p]), %q[t2]\n\t"
-        "movb %b[k0], (%q[t2],%q[t1])\n\t"
-        "jmp 13f\n"
-        "12:\n\t"  // orbit 0 at the limit: a0 b0 D0 | a1 b1 D1 | 4
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "movslq 152(%[p]), %q[t1]\n\t"
-        "movq 192(%[p]), %q[t2]\n\t"
-        "movb $0, (%q[t2],%q[t1])\n"
-        "13:\n\t"  // a1 b1 D1 4
-        ZOOM_NEXT("k0", "152", "96", "104", "10b", "42b")
+        ZOOM_NEXT(0, 0, "k0", 1, 2, ".Lzi1_%=")
+        ZOOM_NEXT(1, 1, "k1", 3, 4, ".Lzi2_%=")
+        ZOOM_NEXT(2, 2, "k2", 5, 6, ".Lzi3_%=")
 
-        "21:\n\t"  // orbit 1 escaped on step k1: M A a' b' | a0 b0 D0 | 4
+        ".Lzall_%=:\n\t"  // no orbit left: pop the slots and the 4
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "movslq 156(%[p]), %q[t1]\n\t"
-        "movq 192(%[p]), %q[t2]\n\t"
-        "movb %b[k1], (%q[t2],%q[t1])\n\t"
-        "jmp 23f\n"
-        "22:\n\t"  // orbit 1 at the limit: a1 b1 D1 | a0 b0 D0 | 4
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "movslq 156(%[p]), %q[t1]\n\t"
-        "movq 192(%[p]), %q[t2]\n\t"
-        "movb $0, (%q[t2],%q[t1])\n"
-        "23:\n\t"  // a0 b0 D0 4
-        ZOOM_NEXT("k1", "156", "112", "120", "20b", "43b")
-
-        "9:\n\t"  // no orbit left: the idle orbit's 0 0 0, and 4
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "fstp %%st(0)\n\t"
         "movl $1, %k[result]\n"  // kAllIdle
-        "30:\n\t"
-        : [k0] "+r"(k0), [k1] "+r"(k1), [passes] "+r"(passes), [result] "=&r"(result), [t1] "=&r"(t1),
-          [t2] "=&r"(t2)
-        : [p] "r"(s)
+        ".Lzout_%=:\n\t"
+        : [k0] "+r"(k0), [k1] "+r"(k1), [k2] "+r"(k2), [passes] "+r"(passes), [result] "=&r"(result),
+          [t1] "=&r"(t1), [t2] "=&r"(t2)
+        : [p] "r"(s), [limit] "r"(limit), [oz] "i"(offsetof(RowState, z)), [ox] "i"(offsetof(RowState, x)),
+          [oyrow] "i"(offsetof(RowState, yRow)), [opix] "i"(offsetof(RowState, pix)),
+          [onext] "i"(offsetof(RowState, next)), [ocount] "i"(offsetof(RowState, count)),
+          [obase] "i"(offsetof(RowState, rowBase)),
+          [olistrow] "i"(offsetof(RowState, listRow)), [olist] "i"(offsetof(RowState, list)),
+          [oxs] "i"(offsetof(RowState, xs)), [oout] "i"(offsetof(RowState, out)),
+          [oidle] "i"(offsetof(RowState, idleWhenEmpty)), [oyoung] "i"(offsetof(RowState, young)),
+          [block] "i"(kBlock), [oactive] "i"(offsetof(RowState, active))
         : "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
-    s->k0 = k0;
-    s->k1 = k1;
+    s->k[0] = k0;
+    s->k[1] = k1;
+    s->k[2] = k2;
     s->passes = passes;
     return result;
 }
 
+#undef ZOOM_X
+#undef ZOOM_Y
+#undef ZOOM_PIX
+#undef ZOOM_ROW
 #undef ZOOM_STEP
+#undef ZOOM_INSTANCE
 #undef ZOOM_NEXT
 
-// An orbit's tests at the checkpoints. The state (a, b, D) decides every
-// later step, so when it comes back exactly the orbit is periodic and never
+// An orbit's tests at the checkpoints. The state (a, b) decides every later
+// step, so when it comes back exactly the orbit is periodic and never
 // escapes; the literal loop would run to the limit, index 0. States are saved
 // at checkpoints 1, 2, 4, 8, ... of the orbit and compared at every
 // checkpoint. Besides, an orbit caught in the disc around an attracting cycle
@@ -461,15 +525,14 @@ struct CycleTest {
     int checkpoints = 0;
     int saveAt = 1;
     Attractor attractor;
-    unsigned char saved[30];
+    unsigned char saved[20];
 };
 
-void StateBytes(const long double &a, const long double &b, const long double &D, unsigned char *out)
+void StateBytes(const long double &a, const long double &b, unsigned char *out)
 {
     // The ten significant bytes of each extended value; the rest is padding.
     std::memcpy(out, &a, 10);
     std::memcpy(out + 10, &b, 10);
-    std::memcpy(out + 20, &D, 10);
 }
 
 // What the kernel needs of an image, and how it hands out and reports rows.
@@ -487,13 +550,14 @@ struct ImageJob {
 // Per-thread scratch space of the kernel.
 struct RowScratch {
     std::vector<std::int32_t> list;
+    std::vector<int> pendingRows;
 };
 
 // Computes rows of the image, taking them one after another from the shared
 // row counter, until none is left or the image is given up. Every pixel gets
-// EscapeIndex(xs[j], ys[r], limit). The two orbit slots pass from one row to
-// the next without waiting for the end of a row; a row is reported when its
-// last pixel is done.
+// EscapeIndex(xs[j], ys[r], limit). The orbit slots pass from one row to the
+// next without waiting for the end of a row; a row is reported when its last
+// pixel is done.
 void ComputeRows(const ImageJob &job, RowScratch &scratch)
 {
     const Geometry &g = *job.geometry;
@@ -515,19 +579,22 @@ void ComputeRows(const ImageJob &job, RowScratch &scratch)
 
     RowState s{};
     s.four = 4.0;
-    s.maxSteps = g.limit - 1;
+    s.limit = g.limit;
     s.xs = job.xs;
     s.out = job.pixels;
     s.passes = kBlock;
-    s.pix0 = s.pix1 = -1;
-    s.k0 = s.k1 = kIdleSteps;
-    int listRow = -1;         // the row in `list`
-    int pendingRows[3];       // rows taken but not yet reported
-    int pending = 0;
+    s.young = std::clamp(g.limit / 16, kYoungMin, kYoungMax);
+    for (int lane = 0; lane < kLanes; ++lane) {
+        s.pix[lane] = -1;
+        s.k[lane] = kIdleSteps;
+    }
+    s.listRow = -1;
+    std::vector<int> &pendingRows = scratch.pendingRows;  // rows taken but not yet reported
+    pendingRows.clear();
     bool rowsLeft = true;
 
-    // Takes rows until one has pixels to iterate; rows whose pixels all lie
-    // in the discs of Trapped are done at once.
+    // Takes rows until one has pixels to iterate; rows whose pixels are all
+    // known not to escape are done at once.
     auto takeRow = [&]() {
         while (rowsLeft) {
             if (job.stop->load(std::memory_order_acquire)) {
@@ -543,10 +610,15 @@ void ComputeRows(const ImageJob &job, RowScratch &scratch)
             std::uint8_t *out = job.pixels + static_cast<std::size_t>(r) * w;
             list.clear();
             for (int j = 0; j < w; ++j) {
-                // The starting point c itself can lie in such a disc only
-                // well inside: |c| < 0.6 for the fixed point, |c + 1| < 1/4
-                // for the 2-cycle. That cheap test saves the square roots.
                 const double x = job.xs[j];
+                if (InsideCardioidOrBulb(x, y)) {
+                    out[j] = 0;
+                    continue;
+                }
+                // Besides, c itself can lie in one of the discs of Trapped,
+                // but only well inside: |c| < 0.6 for the fixed point,
+                // |c + 1| < 1/4 for the 2-cycle. That cheap test saves the
+                // square roots.
                 const bool deep = x * x + y * y < 0.36 || (x + 1.0) * (x + 1.0) + y * y < 0.0625;
                 if (deep && Trapped(FindAttractor(x, y), x, y))
                     out[j] = 0;
@@ -557,8 +629,8 @@ void ComputeRows(const ImageJob &job, RowScratch &scratch)
                 job.rowDone(job.context, r);
                 continue;
             }
-            listRow = r;
-            pendingRows[pending++] = r;
+            s.listRow = r;
+            pendingRows.push_back(r);
             s.yRow = y;
             s.rowBase = r * w;
             s.list = list.data();
@@ -571,52 +643,56 @@ void ComputeRows(const ImageJob &job, RowScratch &scratch)
     };
     // Gives an idle orbit slot the next pixel of the list, as the kernel does.
     auto fill = [&](int lane) {
-        std::int32_t &pix = lane == 0 ? s.pix0 : s.pix1;
-        if (pix >= 0)
+        if (s.pix[lane] >= 0)
             return;
-        long double &a = lane == 0 ? s.a0 : s.a1;
-        long double &b = lane == 0 ? s.b0 : s.b1;
-        long double &D = lane == 0 ? s.D0 : s.D1;
-        double &x = lane == 0 ? s.x0 : s.x1;
-        double &yy = lane == 0 ? s.y0 : s.y1;
+        long double &a = s.z[2 * lane];
+        long double &b = s.z[2 * lane + 1];
         if (s.next >= s.count)
             takeRow();
         if (s.next >= s.count) {
             // Idle: c = 0 from 0, never at the limit.
-            a = b = D = 0.0L;
-            x = yy = 0.0;
-            (lane == 0 ? s.k0 : s.k1) = kIdleSteps;
+            a = b = 0.0L;
+            s.x[lane] = s.y[lane] = 0.0;
+            s.k[lane] = kIdleSteps;
             return;
         }
         const int j = list[s.next++];
-        pix = s.rowBase + j;
-        x = job.xs[j];
-        yy = s.yRow;
-        a = x;
-        b = yy;
-        D = a * a - b * b;
-        (lane == 0 ? s.k0 : s.k1) = 0;
+        s.pix[lane] = s.rowBase + j;
+        s.row[lane] = s.listRow;
+        const double x = job.xs[j];
+        const double y = s.yRow;
+        s.x[lane] = x;
+        s.y[lane] = y;
+        // The literal first step: a = x, b = y, A = a*a, B = b*b.
+        const long double a0 = x, b0 = y;
+        const long double A0 = a0 * a0, B0 = b0 * b0;
+        const long double t = a0 * b0;
+        a = A0 - B0 + a0;
+        b = t + t + b0;
+        s.k[lane] = 1;
         ++s.active;
     };
     // Reports the rows whose pixels are all done.
     auto report = [&]() {
-        for (int i = 0; i < pending;) {
+        for (std::size_t i = 0; i < pendingRows.size();) {
             const int r = pendingRows[i];
-            const bool listed = r == listRow && s.next < s.count;
-            const bool inOrbit = (s.pix0 >= 0 && s.pix0 / w == r) || (s.pix1 >= 0 && s.pix1 / w == r);
-            if (!listed && !inOrbit) {
+            bool busy = r == s.listRow && s.next < s.count;
+            for (int lane = 0; lane < kLanes; ++lane)
+                busy = busy || (s.pix[lane] >= 0 && s.row[lane] == r);
+            if (!busy) {
                 job.rowDone(job.context, r);
-                pendingRows[i] = pendingRows[--pending];
+                pendingRows[i] = pendingRows.back();
+                pendingRows.pop_back();
             } else {
                 ++i;
             }
         }
     };
 
-    CycleTest test[2];
+    CycleTest test[kLanes];
     for (;;) {
-        fill(0);
-        fill(1);
+        for (int lane = 0; lane < kLanes; ++lane)
+            fill(lane);
         report();
         if (s.active == 0)
             return;
@@ -630,27 +706,26 @@ void ComputeRows(const ImageJob &job, RowScratch &scratch)
         if (result == kListEmpty)
             continue;
         s.passes = kBlock;
-        for (int lane = 0; lane < 2; ++lane) {
-            const std::int32_t pix = lane == 0 ? s.pix0 : s.pix1;
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const std::int32_t pix = s.pix[lane];
             // Orbits still young are left alone: most escape soon.
-            if (pix < 0 || (lane == 0 ? s.k0 : s.k1) < kYoung)
+            if (pix < 0 || s.k[lane] < s.young)
                 continue;
             CycleTest &c = test[lane];
             if (c.pixel != pix) {
                 c = CycleTest{};
                 c.pixel = pix;
-                c.attractor = FindAttractor(lane == 0 ? s.x0 : s.x1, lane == 0 ? s.y0 : s.y1);
+                c.attractor = FindAttractor(s.x[lane], s.y[lane]);
             }
-            const long double &a = lane == 0 ? s.a0 : s.a1;
-            const long double &b = lane == 0 ? s.b0 : s.b1;
-            const long double &D = lane == 0 ? s.D0 : s.D1;
-            unsigned char now[30];
-            StateBytes(a, b, D, now);
+            const long double &a = s.z[2 * lane];
+            const long double &b = s.z[2 * lane + 1];
+            unsigned char now[20];
+            StateBytes(a, b, now);
             ++c.checkpoints;
             if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0) ||
                 Trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
                 // Never escapes: let the kernel finish it as at the limit.
-                (lane == 0 ? s.k0 : s.k1) = s.maxSteps;
+                s.k[lane] = s.limit;
                 continue;
             }
             if (c.checkpoints == c.saveAt) {

@@ -401,7 +401,12 @@ INSTANTIATE_TEST_SUITE_P(Targets, EngineSeries,
                          [](const ::testing::TestParamInfo<SeriesCase> &info) { return std::string(info.param.name); });
 
 // Images across the edges of the main cardioid and the disc around -1, with
-// the highest limit, where the engine decides early that orbits never escape.
+// the highest limit, where the engine decides early that orbits never escape
+// (from the sample point itself, or from the orbit at its checkpoints). The
+// deepest zooms resolve the safety margin of the test on the sample point:
+// at factor 1e8 neighbouring samples lie 1e-10 apart, and the images cover
+// points inside the margin, inside the region the engine skips, and points
+// just outside that escape late or not at all within the limit.
 TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
 {
     struct Case {
@@ -420,11 +425,29 @@ TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
         cases.push_back({"cardioid edge", re, im, 1000});
         cases.push_back({"cardioid edge", re, im, 100});
     }
+    // Deep zooms onto the edge, among them the seahorse valley (t near pi)
+    // and the roots of the bulbs of period 3 (t = 2 pi / 3) and 5.
+    for (double t : {0.05, 0.7, 2 * pi / 3, 2 * pi * 2 / 5, 2.7, pi - 0.05}) {
+        double re, im;
+        cardioid(t, re, im);
+        cases.push_back({"cardioid edge, deep", re, im, 1e6});
+        if (t > 2)
+            cases.push_back({"cardioid edge, deep", re, im, 1e8});
+    }
     for (double t : {0.5, 1.5, 2.5, 3.0}) {
         cases.push_back({"disc edge", -1.0 + 0.25 * std::cos(t), 0.25 * std::sin(t), 1000});
     }
+    for (double t : {0.2, 1.2, 2 * pi / 3, 2.9}) {
+        cases.push_back({"disc edge, deep", -1.0 + 0.25 * std::cos(t), 0.25 * std::sin(t), 1e6});
+        if (t > 2)
+            cases.push_back({"disc edge, deep", -1.0 + 0.25 * std::cos(t), 0.25 * std::sin(t), 1e8});
+    }
     cases.push_back({"cusp between cardioid and disc", -0.75, 0.0, 2000});
+    cases.push_back({"cusp between cardioid and disc", -0.75, 0.0, 1e8});
+    cases.push_back({"seahorse valley near the cusp", -0.75, 1e-4, 1e6});
     cases.push_back({"cusp at 0.25", 0.25, 0.0, 1000});
+    cases.push_back({"cusp at 0.25", 0.25, 0.0, 1e8});
+    cases.push_back({"left end of the disc", -1.25, 0.0, 1e8});
     const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {
@@ -501,6 +524,34 @@ TEST(EngineRows, CancelThenNextImage)
     engine.Cancel();
     engine.Cancel();
     engine.Begin(first);
+}
+
+// Rows of one to a few pixels: the orbits run out of pixels in the middle of
+// the loop again and again and take the next row, or go idle.
+TEST(EngineRows, NarrowAndShortImagesMatchOracle)
+{
+    struct Case {
+        int w, h;
+        double factor, re, im;
+    };
+    const Case cases[] = {
+        {1, 40, 100, -1.41, 0.0},
+        {2, 30, 100, -0.7492401216, 0.1308411215},
+        {3, 25, 1000, -1.41, 0.0},
+        {4, 20, 10, -0.7492401216, 0.1308411215},
+        {5, 1, 100, -0.7492401216, 0.1308411215},
+        {7, 2, 1000, -0.75, 0.05},
+    };
+    for (unsigned threads : {1u, 2u}) {
+        zoom::RowEngine engine(threads);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor) +
+                         ", " + std::to_string(threads) + " threads");
+            EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, c.re, c.im),
+                                  OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w),
+                      "");
+        }
+    }
 }
 
 TEST(EngineRows, RowsOutOfRangeAndEmptyImages)

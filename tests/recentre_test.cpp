@@ -17,6 +17,7 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/recentre.h"
+#include "platform/counter.h"
 #include "tests/window_fixture.h"
 
 namespace {
@@ -207,9 +208,9 @@ TEST_F(RecentreTest, DoubleClickIsTwoPresses)
 
 TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
 {
-    // Around -1.25, where the disc of period 2 touches the bulb of period 4,
-    // image 1 takes seconds, so the run reaches a progress check; the press
-    // arrives in its first event pump.
+    // A progress check with its event pump after every row: the press
+    // arrives in the first pump, after row 0 of image 1.
+    OverrideCounterFrequency(2);
     window->Edit1->setText(QStringLiteral("-1,25"));
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QStringLiteral("1000000"));
@@ -226,6 +227,7 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
     clock.start();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
+    OverrideCounterFrequency(0);
 
     EXPECT_TRUE(pressedDuringRun);
     // Measured against the target that the run took over.

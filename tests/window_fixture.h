@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/tfmandel.h"
+#include "platform/counter.h"
 
 // Waits up to five seconds, handling events, until `condition` holds; a
 // GoogleTest failure when it never does.
@@ -26,7 +27,11 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override
+    {
+        OverrideCounterFrequency(0);
+        window.reset();
+    }
 
     std::unique_ptr<Tfmandel> window;
 };
