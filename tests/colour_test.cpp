@@ -117,15 +117,6 @@ protected:
 
     static std::uint8_t mixed(int i, int x, int y) { return static_cast<std::uint8_t>(x + 3 * y + 17 * i); }
 
-    bool storeIsEmpty(int image) const
-    {
-        for (int x = 0; x < window->iterations.columns(); ++x)
-            for (int y = 0; y < window->iterations.rows(); ++y)
-                if (window->iterations[image][x][y] != 0)
-                    return false;
-        return true;
-    }
-
     void tick() { window->Timer1Timer(nullptr); }
 };
 

@@ -38,15 +38,6 @@ protected:
         QTest::mouseClick(window->windowHandle(), button, {}, widget->mapTo(window.get(), pos));
     }
 
-    bool storeIsEmpty(int image) const
-    {
-        for (int x = 0; x < window->iterations.columns(); ++x)
-            for (int y = 0; y < window->iterations.rows(); ++y)
-                if (window->iterations[image][x][y] != 0)
-                    return false;
-        return true;
-    }
-
     bool thumbnailIsWhite(int n) const
     {
         const QImage shot = window->thumbnail(n)->grab().toImage();

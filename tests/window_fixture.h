@@ -33,6 +33,16 @@ protected:
         window.reset();
     }
 
+    // True when every index of the store's plane `image` is 0.
+    bool storeIsEmpty(int image) const
+    {
+        for (int x = 0; x < window->iterations.columns(); ++x)
+            for (int y = 0; y < window->iterations.rows(); ++y)
+                if (window->iterations[image][x][y] != 0)
+                    return false;
+        return true;
+    }
+
     std::unique_ptr<Tfmandel> window;
 };
 
