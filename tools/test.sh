@@ -76,5 +76,5 @@ else
 fi
 
 echo
-echo "All test runs: $passed passed, $failed failed"
+echo "Tests: $passed passed, $failed failed"
 exit "$status"
