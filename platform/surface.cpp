@@ -57,16 +57,6 @@ void PaintSurface::paintOn(const std::function<void(QPainter &)> &draw)
     showNow();
 }
 
-void PaintSurface::drawFilledEllipse(int left, int top, int right, int bottom, QColor brush)
-{
-    paintOn([&](QPainter &painter) {
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(brush);
-        // The box's right and bottom edges lie just outside the ellipse.
-        painter.drawEllipse(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
-    });
-}
-
 void PaintSurface::paintEvent(QPaintEvent *)
 {
     if (paintHandler_) {

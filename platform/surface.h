@@ -4,7 +4,6 @@
 // retained image, so a covered and uncovered surface shows its last drawing.
 // Before anything is drawn, and after every size change, it is white.
 
-#include <QColor>
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -22,10 +21,6 @@ public:
     // to the surface, and shows it at once.
     void drawPicture(const Picture &picture);
     void drawImage(const QImage &image);
-
-    // A filled ellipse in the bounding box (left, top, right, bottom), the
-    // brush in `brush`, outlined with a black one-pixel pen; shown at once.
-    void drawFilledEllipse(int left, int top, int right, int bottom, QColor brush);
 
     // Runs `draw` on the retained image, then shows it at once.
     void paintOn(const std::function<void(QPainter &)> &draw);

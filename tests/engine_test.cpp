@@ -21,6 +21,12 @@ namespace {
 // the engine. Every intermediate in extended precision, every stored value a
 // double.
 
+// An image to compute: its size, factor and target.
+struct ImageCase {
+    int w, h;
+    double factor, re, im;
+};
+
 struct OracleGeometry {
     int limit;
     double aspect, dx, dy, left, top;
@@ -226,18 +232,14 @@ TEST(EngineGeometry, DefaultThumbnail)
 
 TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
 {
-    struct Case {
-        int w, h;
-        double factor, re, im;
-    };
-    const Case cases[] = {
+    const ImageCase cases[] = {
         {380, 250, 1000000, -0.7492401216, 0.1308411215},
         {381, 251, 0.1, 0.3, -0.2},
         {200, 300, -10, -1.41, 0.0},
         {1, 1, 1e8, 0.25, 0.0},
         {97, 13, 3.7, -2.0, 1.0},
     };
-    for (const Case &c : cases) {
+    for (const ImageCase &c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor));
         const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, c.factor, c.re, c.im);
         const OracleGeometry o = OracleSetup(c.w, c.h, c.factor, c.re, c.im);
@@ -350,17 +352,13 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
 
 TEST(EngineRender, PlainMatchesOracle)
 {
-    struct Case {
-        int w, h;
-        double factor, re, im;
-    };
-    const Case cases[] = {
+    const ImageCase cases[] = {
         {120, 80, 10, -1.41, 0.0},
         {64, 40, 0.1, 0.0, 0.0},
         {50, 50, -10, -0.5, 0.3},
         {33, 17, 1.0, -0.75, 0.0},
     };
-    for (const Case &c : cases) {
+    for (const ImageCase &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
         const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, zoom::ClampFactor(c.factor), c.re, c.im);
         std::vector<std::uint8_t> got(static_cast<std::size_t>(c.w) * c.h, 77);
@@ -530,11 +528,7 @@ TEST(EngineRows, CancelThenNextImage)
 // the loop again and again and take the next row, or go idle.
 TEST(EngineRows, NarrowAndShortImagesMatchOracle)
 {
-    struct Case {
-        int w, h;
-        double factor, re, im;
-    };
-    const Case cases[] = {
+    const ImageCase cases[] = {
         {1, 40, 100, -1.41, 0.0},
         {2, 30, 100, -0.7492401216, 0.1308411215},
         {3, 25, 1000, -1.41, 0.0},
@@ -544,7 +538,7 @@ TEST(EngineRows, NarrowAndShortImagesMatchOracle)
     };
     for (unsigned threads : {1u, 2u}) {
         zoom::RowEngine engine(threads);
-        for (const Case &c : cases) {
+        for (const ImageCase &c : cases) {
             SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor) +
                          ", " + std::to_string(threads) + " threads");
             EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, c.re, c.im),
