@@ -751,10 +751,6 @@ void RenderPlain(const Geometry &g, std::uint8_t *out)
     }
 }
 
-}  // namespace zoom
-
-namespace zoom {
-
 // Rows that WaitRow waits for at once when it has to sleep.
 constexpr int kWaitBatch = 6;
 
