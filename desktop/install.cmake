@@ -83,3 +83,7 @@ set(CPACK_STRIP_FILES ON)
 # Control files with the permissions Debian's tools give them.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
+
+if(MANDEL_BUILD_TESTS AND NOT MANDEL_SANITIZE)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/install ${PROJECT_BINARY_DIR}/tests/install)
+endif()

@@ -9,8 +9,12 @@ packages=(
   libgtest-dev
   xvfb xdotool imagemagick x11-utils xauth libx11-dev
   fonts-dejavu-core
+  zlib1g-dev desktop-file-utils appstream dpkg-dev file
 )
 [ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
+# The Debian package: dpkg-shlibdeps computes its dependencies, file tells
+# CPack which installed files are programs.
+[ "${1:-}" = "--with-package-tools" ] && packages+=(dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -16,7 +16,7 @@ trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 prefix="$tmp/prefix"
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 \
+"${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 \
   || { cat "$tmp/install.log"; fail "cmake --install failed"; }
 
 # Exactly the expected files, nothing else (no links, no stray folders).
