@@ -54,7 +54,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mandelbrotmenge RENAME copyright)
 
 # ---------------------------------------------------------------------------
-# The Debian package: cpack -G DEB in the build directory.
+# The Debian package: cpack -G DEB in the build directory. Only for the
+# top-level project: CPack's configuration belongs to the whole build.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
+
 set(MANDEL_PACKAGE_MAINTAINER
     "Mandelbrotmenge maintainers <maintainers@users.noreply.c-seed-cdb0f07b.example>"
     CACHE STRING "The Maintainer field of the Debian package")
