@@ -298,8 +298,10 @@ bool Tfmandel::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched->isWidgetType() &&
             static_cast<QWidget *>(watched)->window() == this && !QApplication::activeModalWidget()) {
-            // Enter anywhere in the window presses the draw button.
-            Zeichnen->click();
+            // Enter presses the window's default button, except on another
+            // push button with the focus: that one takes Enter itself.
+            auto *button = qobject_cast<QPushButton *>(watched);
+            (button ? button : Zeichnen)->click();
             return true;
         }
     }

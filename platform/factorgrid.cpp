@@ -8,9 +8,14 @@
 
 namespace {
 
+// The text a cell had when its editor opened, restored by Escape.
+constexpr char kTextBeforeEditing[] = "textBeforeEditing";
+
 // Editors write the cell as the user types, so that whoever reads the cell
-// sees the text on the screen; Tab and Shift+Tab in an editor move to the
-// neighbouring editable cell.
+// sees the text on the screen; nothing writes back into an open editor, so
+// the cursor, the selection and the undo history stay the user's. Tab and
+// Shift+Tab in an editor move to the neighbouring editable cell; Escape
+// closes the editor and restores the cell's text.
 class LiveDelegate : public QStyledItemDelegate {
 public:
     explicit LiveDelegate(FactorGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -21,6 +26,7 @@ public:
         auto *editor = new QLineEdit(parent);
         editor->setFrame(false);
         editor->setFont(option.font);
+        editor->setProperty(kTextBeforeEditing, index.data(Qt::EditRole).toString());
         const int row = index.row();
         const int column = index.column();
         QObject::connect(editor, &QLineEdit::textEdited, grid_, [grid = grid_, row, column](const QString &text) {
@@ -30,16 +36,34 @@ public:
         return editor;
     }
 
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        // The cell follows the editor: once they agree there is nothing to
+        // write, and writing would move the cursor and clear the undo.
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (line && line->text() == index.data(Qt::EditRole).toString())
+            return;
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
     bool eventFilter(QObject *object, QEvent *event) override
     {
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
+            auto *editor = qobject_cast<QWidget *>(object);
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-                if (auto *editor = qobject_cast<QWidget *>(object)) {
+                if (editor) {
                     emit commitData(editor);
                     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
                 }
                 grid_->moveToNeighbour(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                return true;
+            }
+            if (key->key() == Qt::Key_Escape && editor) {
+                const QModelIndex index = grid_->currentIndex();
+                if (QTableWidgetItem *item = grid_->item(index.row(), index.column()))
+                    item->setText(editor->property(kTextBeforeEditing).toString());
+                emit closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
                 return true;
             }
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -138,5 +162,35 @@ void FactorGrid::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
+    // Backspace carries no text, so the view would not open the editor for
+    // it; like a typed character it opens the editor and is applied there.
+    if (event->key() == Qt::Key_Backspace && state() != EditingState && isEditable(currentIndex())) {
+        edit(currentIndex(), AnyKeyPressed, event);
+        return;
+    }
     QTableWidget::keyPressEvent(event);
+}
+
+bool FactorGrid::isEditable(const QModelIndex &index) const
+{
+    return index.isValid() && index.row() >= 1 && index.column() >= 1;
+}
+
+QModelIndex FactorGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // The fixed row and column never become current, whatever the key.
+    const QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
+    if (!next.isValid())
+        return next;
+    return model()->index(std::max(next.row(), 1), std::max(next.column(), 1));
+}
+
+void FactorGrid::mousePressEvent(QMouseEvent *event)
+{
+    // A press on a fixed cell changes nothing.
+    if (!isEditable(indexAt(event->position().toPoint()))) {
+        event->accept();
+        return;
+    }
+    QTableWidget::mousePressEvent(event);
 }

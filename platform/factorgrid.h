@@ -1,7 +1,10 @@
 #pragma once
 // A string grid: fixed first row and column in grey, the other cells edited
 // in place; Tab and Shift+Tab move between the editable cells, wrapping, and
-// never leave the grid. Cell texts follow the editor as the user types.
+// never leave the grid; the fixed cells never become current. A typed
+// character or Backspace, F2 or a click on the current cell opens the editor;
+// Escape closes it and restores the cell. Cell texts follow the editor as the
+// user types.
 
 #include <QString>
 #include <QTableWidget>
@@ -20,4 +23,9 @@ public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    bool isEditable(const QModelIndex &index) const;
 };

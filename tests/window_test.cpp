@@ -236,14 +236,14 @@ TEST_F(WindowTest, TypingIntoACellEditsItInPlace)
     EXPECT_EQ(window->tabelle->cell(1, 2), QStringLiteral("75"));
 }
 
-TEST_F(WindowTest, EnterAnywherePressesTheDrawButton)
+TEST_F(WindowTest, EnterPressesTheDrawButtonOrTheFocusedPushButton)
 {
     int presses = 0;
     QObject::connect(window->Zeichnen, &QPushButton::clicked, [&] { ++presses; });
     // Cheap images: every factor reads as 0 and shows the whole plane.
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QStringLiteral("0"));
-    QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle, window->Button1};
+    QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle, window->RadioGroup1->item(2)};
     int expected = 0;
     for (QWidget *w : targets) {
         w->setFocus();
@@ -251,6 +251,14 @@ TEST_F(WindowTest, EnterAnywherePressesTheDrawButton)
         EXPECT_EQ(presses, ++expected) << w->objectName().toStdString();
         EXPECT_TRUE(window->idle);
     }
+    // A push button with the focus takes Enter itself.
+    window->Button1->setFocus();
+    QTest::keyClick(window->Button1, Qt::Key_Return);
+    EXPECT_EQ(presses, expected);
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Button1->text(), QStringLiteral("Anhalten"));
+    QTest::keyClick(window->Button1, Qt::Key_Enter);
+    EXPECT_FALSE(window->Timer1->isActive());
     // The run drew the set (index 0, black) around the default target.
     const QImage shot = window->mandel1->grab().toImage();
     EXPECT_NE(shot.pixelColor(190, 125), QColor(Qt::white));
@@ -267,6 +275,80 @@ TEST_F(WindowTest, FormActivateRunsOnceOnly)
     window->activateWindow();
     QTest::qWait(50);
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("0,5"));
+}
+
+}  // namespace
+
+namespace {
+
+// The open editor of the factor grid, or null.
+QLineEdit *gridEditor(Tfmandel *window)
+{
+    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    return editor && editor->parentWidget() && window->tabelle->isAncestorOf(editor) ? editor : nullptr;
+}
+
+TEST_F(WindowTest, GridEditorKeepsTheCursorWhereTheUserPutsIt)
+{
+    window->tabelle->setFocus();
+    window->tabelle->setCurrentCell(3, 1);
+    QTest::keyClick(window->tabelle, Qt::Key_F2);
+    QLineEdit *editor = gridEditor(window.get());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Home);
+    QTest::keyClicks(editor, QStringLiteral("52"));
+    EXPECT_EQ(editor->text(), QStringLiteral("521000"));
+    EXPECT_EQ(window->tabelle->cell(1, 3), QStringLiteral("521000"));
+    EXPECT_EQ(editor->cursorPosition(), 2);
+    EXPECT_TRUE(editor->isUndoAvailable());
+}
+
+TEST_F(WindowTest, GridKeysOpenAndCloseTheEditor)
+{
+    struct Case {
+        const char *what;
+        Qt::Key key;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"Backspace opens the editor and is applied", Qt::Key_Backspace, QString()},
+        {"a typed character opens the editor and is applied", Qt::Key_7, QStringLiteral("7")},
+    };
+    for (const Case &c : cases) {
+        window->tabelle->setFocus();
+        window->tabelle->setCurrentCell(2, 1);
+        window->tabelle->setCell(1, 2, QStringLiteral("100"));
+        QTest::keyClick(window->tabelle, c.key);
+        QLineEdit *editor = gridEditor(window.get());
+        ASSERT_NE(editor, nullptr) << c.what;
+        EXPECT_EQ(window->tabelle->cell(1, 2), c.expected) << c.what;
+        // Escape closes the editor and restores what the cell had before.
+        QTest::keyClick(editor, Qt::Key_Escape);
+        EXPECT_EQ(gridEditor(window.get()), nullptr) << c.what;
+        EXPECT_EQ(window->tabelle->cell(1, 2), QStringLiteral("100")) << c.what;
+    }
+}
+
+TEST_F(WindowTest, FixedCellsNeverBecomeCurrent)
+{
+    FactorGrid *grid = window->tabelle;
+    grid->setFocus();
+    const QKeyCombination keys[] = {Qt::Key_Left, Qt::Key_Home, Qt::Key_Up, Qt::Key_PageUp,
+                                    QKeyCombination(Qt::ControlModifier, Qt::Key_Home)};
+    for (const QKeyCombination key : keys) {
+        grid->setCurrentCell(1, 1);
+        QTest::keyClick(grid, key.key(), key.keyboardModifiers());
+        EXPECT_GE(grid->currentRow(), 1);
+        EXPECT_GE(grid->currentColumn(), 1);
+    }
+    grid->setCurrentCell(4, 1);
+    const QRect fixedCell = grid->visualItemRect(grid->item(3, 0));  // "Bild 3"
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, fixedCell.center());
+    EXPECT_EQ(grid->currentRow(), 4);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    QTest::keyClicks(grid, QStringLiteral("9"));
+    EXPECT_EQ(grid->cell(0, 3), QStringLiteral("Bild 3"));
+    EXPECT_EQ(grid->cell(1, 4), QStringLiteral("9"));
 }
 
 }  // namespace
