@@ -6,35 +6,6 @@
 
 #include "platform/picture.h"
 
-std::int32_t NextCyclePhase(std::int32_t phase)
-{
-    const auto next = static_cast<std::int32_t>(static_cast<std::uint32_t>(phase) + 1u);
-    return next < 0 ? 255 : next;
-}
-
-int CycledEntry(int index, std::int32_t phase)
-{
-    if (index == 0)
-        return 0;
-    const std::int64_t sum = static_cast<std::int64_t>(index) + phase;
-    std::int64_t rest = sum % 255;
-    if (rest < 0)
-        rest += 255;
-    return static_cast<int>(rest) + 1;
-}
-
-CycledColours MakeCycledColours(const PaletteTable &palette, std::int32_t phase)
-{
-    CycledColours colours{};
-    for (int index = 0; index < 256; ++index) {
-        const int entry = CycledEntry(index, phase);
-        colours[3 * index] = palette[3 * entry + 2];
-        colours[3 * index + 1] = palette[3 * entry + 1];
-        colours[3 * index + 2] = palette[3 * entry];
-    }
-    return colours;
-}
-
 void RecolourPicture(const IterationStore::Plane &plane, int planeRows, int width, int height,
                      const CycledColours &colours, Picture &picture)
 {

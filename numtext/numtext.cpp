@@ -7,9 +7,6 @@
 
 #include "numtext/numtext.h"
 
-#include <QLineEdit>
-#include <QString>
-
 #include <array>
 #include <bit>
 #include <cmath>
@@ -284,13 +281,4 @@ double ParseReal(const std::string &text)
         throw FloatingPointOverflow();
     const double result = static_cast<double>(magnitude);
     return negative ? -result : result;
-}
-
-double ReadReal(const QLineEdit *field)
-{
-    if (field == nullptr)
-        return 0.0;
-    // The field holds Unicode; its UTF-8 bytes go to the reader, where any
-    // byte outside ASCII simply makes the text invalid at that point.
-    return ParseReal(NormalizeReal(field->text().toStdString()));
 }

@@ -1,0 +1,19 @@
+#pragma once
+// The escape-time iteration written out literally: the definition of every
+// colour index, the tests' and the benchmark's reference. No Qt in here.
+
+#include <cstdint>
+
+#include "render/geometry.h"
+
+namespace zoom {
+
+// Colour index of the point c = x + y i: escape count mod 256, 0 when the
+// limit is reached.
+std::uint8_t EscapeIndex(double x, double y, int limit);
+
+// The image computed pixel by pixel in one thread, literally: out receives
+// w * h indices, row by row.
+void RenderPlain(const Geometry &g, std::uint8_t *out);
+
+}  // namespace zoom

@@ -1,0 +1,42 @@
+#pragma once
+// The row engine: a pool of worker threads that computes the rows of one
+// image ahead of the caller. No Qt in here.
+
+#include <cstdint>
+#include <memory>
+
+#include "render/geometry.h"
+#include "render/rowworker.h"
+
+namespace zoom {
+
+// Computes the rows of one image ahead of the caller on a pool of worker
+// threads. The caller takes the rows in order with WaitRow.
+class RowEngine {
+public:
+    explicit RowEngine(unsigned threads = 0);  // 0: one per core
+    ~RowEngine();
+    RowEngine(const RowEngine &) = delete;
+    RowEngine &operator=(const RowEngine &) = delete;
+
+    // Starts the image; any image still in progress is cancelled first.
+    void Begin(const Geometry &g);
+    // Blocks until row r (0 ... h-1) of the current image is computed and
+    // returns its w indices. Rows must be taken in increasing order.
+    const std::uint8_t *WaitRow(int r);
+    // Stops the workers on the current image; rows not yet taken are
+    // discarded. Returns when no worker touches the image any more.
+    void Cancel();
+
+    unsigned threads() const;
+
+    // What the workers did on the current image; complete once Cancel has
+    // returned after the last row.
+    RowStats statistics() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace zoom
