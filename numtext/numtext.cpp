@@ -7,7 +7,8 @@
 
 #include "numtext/numtext.h"
 
-#include <array>
+#include "numtext/poweroften.h"
+
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -22,25 +23,6 @@ constexpr long double kDoubleOverflow = 0x1.fffffffffffff8p1023L;
 // 10^17 and 10^18, exact in extended precision and in 64-bit integers.
 constexpr long double kTenTo17 = 1e17L;
 constexpr long long kTenTo18 = 1000000000000000000LL;
-
-// 10^n for 0 <= n <= 4932 in extended precision. Up to 10^27 the powers are
-// exact (5^27 still fits in the 64-bit significand); above that the library
-// gives the nearest extended value.
-long double PowerOfTen(int n)
-{
-    static const std::array<long double, 28> exact = [] {
-        std::array<long double, 28> table{};
-        long double p = 1.0L;
-        for (long double &entry : table) {
-            entry = p;
-            p *= 10.0L;
-        }
-        return table;
-    }();
-    if (n < static_cast<int>(exact.size()))
-        return exact[static_cast<std::size_t>(n)];
-    return powl(10.0L, static_cast<long double>(n));
-}
 
 // The 18-digit decimal string of r (0 <= r < 10^18), leading zeros kept.
 std::string EighteenDigits(long long r)

@@ -1,8 +1,10 @@
 // The zoom-series arithmetic: factor clamps, iteration limits, the image
 // geometry, the escape-time index, and the row engine, whose images must be
-// byte for byte those of the iteration followed literally.
+// byte for byte those of the iteration followed literally, here computed by an
+// oracle in GNU MPFR that shares no code with the program.
 
 #include "render/engine.h"
+#include "tests/mpfr_oracle.h"
 
 #include <gtest/gtest.h>
 
@@ -16,92 +18,21 @@
 
 namespace {
 
-// ---------------------------------------------------------------------------
-// The oracle: the image computation written out step by step, independent of
-// the engine. Every intermediate in extended precision, every stored value a
-// double.
-
 // An image to compute: its size, factor and target.
 struct ImageCase {
     int w, h;
     double factor, re, im;
 };
 
-struct OracleGeometry {
-    int limit;
-    double aspect, dx, dy, left, top;
-};
-
-double OracleClamp(double factor)
+// The oracle's image (GNU MPFR, see tests/mpfr_oracle.h).
+std::vector<std::uint8_t> OracleImage(int w, int h, double rawFactor, double re, double im)
 {
-    if (std::fabs(static_cast<long double>(factor)) < 0.1L)
-        factor = 1.0;
-    if (factor > 1e8)
-        factor = 1e8;
-    return factor;
-}
-
-OracleGeometry OracleSetup(int w, int h, double factor, double re, double im)
-{
-    OracleGeometry g;
-    long long limit = std::llrint(5.0L * factor);
-    if (limit < 200)
-        limit = 200;
-    if (limit > 5000)
-        limit = 5000;
-    g.limit = static_cast<int>(limit);
-    g.aspect = static_cast<double>(static_cast<long double>(h) / w);
-    g.dx = static_cast<double>(4.0L / w / factor);
-    g.dy = static_cast<double>(static_cast<long double>(g.aspect) * 4.0L / h / factor);
-    g.top = static_cast<double>(static_cast<long double>(im) + static_cast<long double>(h) * g.dy / 2);
-    g.left = static_cast<double>(static_cast<long double>(re) - static_cast<long double>(w) * g.dx / 2);
-    return g;
-}
-
-// Steps until escape, or 0 when the loop reached the limit.
-int OracleSteps(double x, double y, int limit)
-{
-    long double a = x;
-    long double b = y;
-    long double A = a * a;
-    long double B = b * b;
-    int k = 0;
-    for (;;) {
-        k = k + 1;
-        if (k == limit)
-            return 0;
-        const long double t = a * b;
-        b = t + t + y;
-        a = A - B + x;
-        A = a * a;
-        const long double M = A + b * b;
-        B = M - A;
-        if (M >= 4)
-            return k;
-    }
+    return mpfroracle::image(w, h, rawFactor, re, im);
 }
 
 std::uint8_t OracleIndex(double x, double y, int limit)
 {
-    return static_cast<std::uint8_t>(OracleSteps(x, y, limit) % 256);
-}
-
-// The whole image, row by row (row 0 at the top).
-std::vector<std::uint8_t> OracleImage(int w, int h, double rawFactor, double re, double im)
-{
-    const double factor = OracleClamp(rawFactor);
-    const OracleGeometry g = OracleSetup(w, h, factor, re, im);
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
-    double y = g.top;
-    for (int r = 0; r < h; ++r) {
-        y = static_cast<double>(static_cast<long double>(y) - g.dy);
-        double x = g.left;
-        for (int j = 0; j < w; ++j) {
-            x = static_cast<double>(static_cast<long double>(x) + g.dx);
-            out[static_cast<std::size_t>(r) * w + j] = OracleIndex(x, y, g.limit);
-        }
-    }
-    return out;
+    return static_cast<std::uint8_t>(mpfroracle::escapeSteps(x, y, limit) % 256);
 }
 
 // The image through the row engine, taking the rows in order as the window
@@ -189,7 +120,9 @@ TEST(EngineFactor, ClampAndLimit)
         const double clamped = zoom::ClampFactor(c.factor);
         EXPECT_EQ(clamped, c.clamped);
         EXPECT_EQ(zoom::IterationLimit(clamped), c.limit);
-        EXPECT_EQ(zoom::IterationLimit(clamped), OracleSetup(380, 250, OracleClamp(c.factor), 0, 0).limit);
+        EXPECT_EQ(clamped, mpfroracle::clampFactor(c.factor));
+        EXPECT_EQ(zoom::IterationLimit(clamped), mpfroracle::iterationLimit(clamped));
+        EXPECT_EQ(mpfroracle::geometry(380, 250, c.factor, 0, 0).limit, c.limit);
     }
 }
 
@@ -208,7 +141,7 @@ TEST(EngineFactor, ClampBoundaryInExtendedPrecision)
 TEST(EngineGeometry, DefaultThumbnail)
 {
     const zoom::Geometry g = zoom::MakeGeometry(380, 250, 10.0, -1.41, 0.0);
-    const OracleGeometry o = OracleSetup(380, 250, 10.0, -1.41, 0.0);
+    const mpfroracle::Geometry o = mpfroracle::geometry(380, 250, 10.0, -1.41, 0.0);
     EXPECT_EQ(g.w, 380);
     EXPECT_EQ(g.h, 250);
     EXPECT_EQ(g.limit, 200);
@@ -242,7 +175,7 @@ TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
     for (const ImageCase &c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor));
         const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, c.factor, c.re, c.im);
-        const OracleGeometry o = OracleSetup(c.w, c.h, c.factor, c.re, c.im);
+        const mpfroracle::Geometry o = mpfroracle::geometry(c.w, c.h, c.factor, c.re, c.im);
         EXPECT_EQ(g.limit, o.limit);
         EXPECT_EQ(g.aspect, o.aspect);
         EXPECT_EQ(g.dx, o.dx);
@@ -306,7 +239,7 @@ bool FindPointEscapingAfter(int steps, double &x, double &y)
     // the point approaches it; walk toward it.
     for (double d = 1e-2; d > 1e-9; d *= 0.9999) {
         const double px = 0.25 + d;
-        if (OracleSteps(px, 0.0, 100000) == steps) {
+        if (mpfroracle::escapeSteps(px, 0.0, 100000) == steps) {
             x = px;
             y = 0.0;
             return true;
@@ -319,7 +252,7 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
 {
     double x = 0, y = 0;
     ASSERT_TRUE(FindPointEscapingAfter(256, x, y));
-    ASSERT_EQ(OracleSteps(x, y, 5000), 256);
+    ASSERT_EQ(mpfroracle::escapeSteps(x, y, 5000), 256);
     EXPECT_EQ(zoom::EscapeIndex(x, y, 5000), 0);
     EXPECT_EQ(zoom::EscapeIndex(x, y, 257), 0);  // the last step allowed
     EXPECT_EQ(zoom::EscapeIndex(x, y, 256), 0);  // stopped before it
@@ -446,6 +379,40 @@ TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
     cases.push_back({"cusp at 0.25", 0.25, 0.0, 1000});
     cases.push_back({"cusp at 0.25", 0.25, 0.0, 1e8});
     cases.push_back({"left end of the disc", -1.25, 0.0, 1e8});
+    const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
+    zoom::RowEngine engine;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " " + std::to_string(c.im) + " factor " +
+                     std::to_string(c.factor));
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
+                              w),
+                  "");
+    }
+}
+
+// Images of other components, where only the test for a state that comes
+// back exactly can end an orbit early, and of filaments, where orbits escape
+// after long and irregular times.
+TEST(EngineRender, OtherComponentsAndFilamentsMatchOracle)
+{
+    struct Case {
+        const char *name;
+        double re, im, factor;
+    };
+    const Case cases[] = {
+        {"period-3 window, its cusp", -1.75, 0.0, 1e4},
+        {"period-3 window, its cusp", -1.75, 0.0, 1e8},
+        {"period-3 window, doubling to period 6", -1.7685, 0.0, 1e4},
+        {"period-3 bulb above the cardioid", -0.1226, 0.7449, 1000},
+        {"period-4 disc", -1.3107, 0.0, 1000},
+        {"period-4 disc, doubling to period 8", -1.3680989, 0.0, 1e6},
+        {"period-8 disc, doubling to period 16", -1.3940462, 0.0, 1e6},
+        {"filament tip at -2", -2.0, 0.0, 1e4},
+        {"filament near -1.9", -1.9, 0.0, 1000},
+        {"dendrite at i", 0.0, 1.0, 1e6},
+        {"Misiurewicz point", -0.10109636, 0.95628651, 1e5},
+        {"spiral in the seahorse valley", -0.7436447860, 0.1318252536, 1e8},
+    };
     const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {

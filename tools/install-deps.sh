@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libgtest-dev
+  libgtest-dev libmpfr-dev
   xvfb xdotool imagemagick x11-utils xauth libx11-dev
   fonts-dejavu-core
   zlib1g-dev desktop-file-utils appstream dpkg-dev file

@@ -1,0 +1,10 @@
+#pragma once
+// Powers of ten in x87 extended precision, for the number text. No Qt in here.
+
+// 10^n for 0 <= n <= 4932, the extended value nearest to it. The power of
+// the C library (powl) is off by one unit in the last place for about one
+// exponent in ten from 10^43 on, so it is computed here: 5^n by squaring in
+// pairs of extended values, whose error stays far below the half unit that
+// the final rounding needs (the tests check every n against GNU MPFR), times
+// 2^n, which is exact. Up to 10^27 every step is exact.
+long double PowerOfTen(int n);

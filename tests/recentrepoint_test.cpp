@@ -1,0 +1,75 @@
+// Re-centring from a thumbnail and the image geometry, on random values,
+// against the MPFR oracle.
+
+#include "render/geometry.h"
+#include "render/recentre.h"
+#include "tests/mpfr_oracle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace {
+
+// Factors from 1e-3 to 1e9 on a logarithmic scale, of both signs, some of
+// them exactly at the clamps.
+double RandomFactor(std::mt19937_64 &random)
+{
+    std::uniform_real_distribution<double> exponent(-3.0, 9.0);
+    std::uniform_int_distribution<int> kind(0, 9);
+    switch (kind(random)) {
+    case 0:
+        return 0.1;
+    case 1:
+        return 1e8;
+    case 2:
+        return -std::pow(10.0, exponent(random));
+    default:
+        return std::pow(10.0, exponent(random));
+    }
+}
+
+TEST(RecentrePoint, MatchesOracleOnRandomPresses)
+{
+    std::mt19937_64 random(20260101);
+    std::uniform_real_distribution<double> coordinate(-2.5, 2.5);
+    std::uniform_int_distribution<int> size(1, 2000);
+    for (int i = 0; i < 20000; ++i) {
+        const ComplexPoint target{coordinate(random), coordinate(random)};
+        const double factor = RandomFactor(random);
+        const int w = size(random), h = size(random);
+        std::uniform_int_distribution<std::int32_t> press(-5, 2 * std::max(w, h));
+        const std::int32_t X = press(random), Y = press(random);
+        const ComplexPoint got = RecentrePoint(target, factor, w, h, X, Y);
+        const mpfroracle::Point want = mpfroracle::recentre({target.re, target.im}, factor, w, h, X, Y);
+        ASSERT_EQ(got.re, want.re) << "case " << i;
+        ASSERT_EQ(got.im, want.im) << "case " << i;
+    }
+}
+
+TEST(EngineGeometry, MatchesOracleOnRandomImages)
+{
+    std::mt19937_64 random(20260102);
+    std::uniform_real_distribution<double> coordinate(-2.5, 2.5);
+    std::uniform_int_distribution<int> size(1, 2000);
+    for (int i = 0; i < 20000; ++i) {
+        const int w = size(random), h = size(random);
+        const double factor = RandomFactor(random);
+        const double re = coordinate(random), im = coordinate(random);
+        const double clamped = zoom::ClampFactor(factor);
+        const zoom::Geometry g = zoom::MakeGeometry(w, h, clamped, re, im);
+        const mpfroracle::Geometry o = mpfroracle::geometry(w, h, factor, re, im);
+        ASSERT_EQ(clamped, o.factor) << "case " << i;
+        ASSERT_EQ(g.limit, o.limit) << "case " << i;
+        ASSERT_EQ(g.aspect, o.aspect) << "case " << i;
+        ASSERT_EQ(g.dx, o.dx) << "case " << i;
+        ASSERT_EQ(g.dy, o.dy) << "case " << i;
+        ASSERT_EQ(g.left, o.left) << "case " << i;
+        ASSERT_EQ(g.top, o.top) << "case " << i;
+    }
+}
+
+}  // namespace
