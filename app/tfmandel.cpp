@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/fieldtext.h"
 #include "colour/palette.h"
 #include "numtext/numtext.h"
 #include "platform/errorreport.h"
@@ -82,6 +83,11 @@ Tfmandel::~Tfmandel()
 {
     Timer1->stop();
     FormDestroy();
+}
+
+QSize Tfmandel::thumbnailSize() const
+{
+    return mandel1->size();
 }
 
 PaintSurface *Tfmandel::thumbnail(int n) const
@@ -337,8 +343,7 @@ void Tfmandel::FormActivate()
     dragIndex = 0;
     LoadPalette("VERTIGO");
     target = {-1.41, 0.0};
-    Edit1->setText(QString::fromStdString(FormatReal(1, 10, target.re)));
-    Edit2->setText(QString::fromStdString(FormatReal(1, 10, target.im)));
+    showPoint(Edit1, Edit2, target, 10);
     tabelle->setCell(1, 0, QStringLiteral("Faktor"));
     for (int n = 1; n <= 6; ++n) {
         tabelle->setCell(1, n, QStringLiteral("1") + QString(n, QLatin1Char('0')));

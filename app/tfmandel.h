@@ -69,6 +69,8 @@ public:
 
     // Thumbnail n (1 ... 6).
     PaintSurface *thumbnail(int n) const;
+    // The size of every thumbnail: all six are laid out alike.
+    QSize thumbnailSize() const;
 
     // ---- handlers ----
     void FormActivate();

@@ -34,8 +34,8 @@ void Tfmandel::Timer1Timer(QObject *)
 {
     cyclePhase = NextCyclePhase(cyclePhase);
     const CycledColours colours = MakeCycledColours(activePalette, cyclePhase);
-    const int W = mandel1->width();
-    const int H = mandel1->height();
+    const int W = thumbnailSize().width();
+    const int H = thumbnailSize().height();
     for (int i = 1; i <= 6; ++i) {
         if (!images[i] || i >= iterations.images())
             continue;

@@ -31,5 +31,6 @@ std::string NormalizeReal(const std::string &text);
 // a value beyond the double range throws FloatingPointOverflow.
 double ParseReal(const std::string &text);
 
-// ParseReal(NormalizeReal(field text)).
+// ParseReal(NormalizeReal(field text)); defined with the window code
+// (app/fieldtext.cpp), so that the number text itself needs no Qt.
 double ReadReal(const QLineEdit *field);

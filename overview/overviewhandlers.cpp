@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "app/fieldtext.h"
 #include "app/tfmandel.h"
 #include "numtext/numtext.h"
 #include "overview/overviewmap.h"
@@ -57,8 +58,7 @@ void dragTo(Tfmandel &w, int X, int Y)
     const ComplexPoint p = PixelToPlane(X, Y, w.Paintbox->width(), w.Paintbox->height());
     if (w.dragIndex == 1)
         w.target = p;
-    w.Edit1->setText(QString::fromStdString(FormatReal(1, 10, w.target.re)));
-    w.Edit2->setText(QString::fromStdString(FormatReal(1, 10, w.target.im)));
+    showPoint(w.Edit1, w.Edit2, w.target, 10);
     w.PaintboxPaint();
 }
 

@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "app/fieldtext.h"
+#include "app/scopeexit.h"
 #include "app/tfmandel.h"
 #include "colour/palette.h"
 #include "numtext/numtext.h"
@@ -21,30 +23,22 @@ void Tfmandel::ZeichnenClick(QObject *)
 {
     if (idle) {
         ++runDepth_;
-        try {
-            halfSecond_ = CounterFrequency() / 2;
-            idle = false;
-            Zeichnen->setText(kRunCaption);
-            target.re = ReadReal(Edit1);
-            target.im = ReadReal(Edit2);
-            for (int n = 1; n <= 6; ++n) {
-                const double factor = ParseReal(NormalizeReal(tabelle->cell(1, n).toStdString()));
-                RenderImage(n, factor);
-            }
-            PaintboxPaint();
-            Zeichnen->setText(kIdleCaption);
-        } catch (...) {
-            // A number that cannot be read ends the run; the toggle is ready
-            // for the next press.
+        // However the run ends, also by a number that cannot be read, the
+        // toggle is ready for the next press.
+        const ScopeExit ready([this] {
             Zeichnen->setText(kIdleCaption);
             idle = true;
             if (--runDepth_ == 0)
                 finishRun();
-            throw;
-        }
-        idle = true;
-        if (--runDepth_ == 0)
-            finishRun();
+        });
+        halfSecond_ = CounterFrequency() / 2;
+        idle = false;
+        Zeichnen->setText(kRunCaption);
+        target.re = ReadReal(Edit1);
+        target.im = ReadReal(Edit2);
+        for (int n = 1; n <= 6; ++n)
+            RenderImage(n, readNumber(tabelle->cell(1, n)));
+        PaintboxPaint();
         return;
     }
     idle = true;
@@ -56,8 +50,8 @@ void Tfmandel::RenderImage(int image, double factor)
     factor = zoom::ClampFactor(factor);
     if (idle)
         return;
-    const int w = mandel1->width();
-    const int h = mandel2->height();
+    const int w = thumbnailSize().width();
+    const int h = thumbnailSize().height();
     if (w <= 0 || h <= 0)
         return;
     Picture work(w, h);
