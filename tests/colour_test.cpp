@@ -70,13 +70,6 @@ protected:
         WindowTest::TearDown();
     }
 
-    // Factor 1.0, limit 200: a quick run.
-    void cheapFactors()
-    {
-        for (int n = 1; n <= 6; ++n)
-            window->tabelle->setCell(1, n, QStringLiteral("0"));
-    }
-
     QImage shot(int n) const { return window->thumbnail(n)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     // Every pixel of thumbnail n against the colour expected for the colour
@@ -120,63 +113,6 @@ protected:
     void tick() { window->Timer1Timer(nullptr); }
 };
 
-// ---- the mapping ----
-
-TEST(CycledEntry, MapsIndexAndPhaseToAnEntry)
-{
-    const struct { int index; std::int32_t phase; int entry; } cases[] = {
-        // the first tick after a layout
-        {1, 1, 3}, {253, 1, 255}, {254, 1, 1}, {255, 1, 2}, {0, 1, 0}, {100, 1, 102},
-        // phase 0: one place on
-        {1, 0, 2}, {254, 0, 255}, {255, 0, 1},
-        // the run's own colours come back at 254, 509, 764
-        {1, 254, 1}, {128, 254, 128}, {255, 254, 255}, {77, 509, 77}, {200, 764, 200},
-        // index 0 keeps entry 0 at every phase
-        {0, 0, 0}, {0, 254, 0}, {0, 255, 0}, {0, kMaxPhase, 0},
-        // the top of the phase range: 2147483647 = 127 (mod 255)
-        {255, kMaxPhase, 128}, {1, kMaxPhase, 129}, {127, kMaxPhase, 255}, {128, kMaxPhase, 1},
-        {200, kMaxPhase - 100, 228},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(CycledEntry(c.index, c.phase), c.entry) << "index " << c.index << " phase " << c.phase;
-}
-
-TEST(CycledEntry, EveryTickMovesOnePlaceThroughEntriesOneTo255)
-{
-    std::vector<std::pair<std::int32_t, std::int32_t>> ranges = {{0, 600}, {kMaxPhase - 600, kMaxPhase - 1}};
-    for (auto [from, to] : ranges)
-        for (std::int32_t p = from; p <= to; ++p)
-            for (int index = 1; index <= 255; ++index) {
-                const int now = CycledEntry(index, p);
-                ASSERT_GE(now, 1) << index << " " << p;
-                ASSERT_LE(now, 255) << index << " " << p;
-                ASSERT_EQ(CycledEntry(index, p + 1), now % 255 + 1) << index << " " << p;
-            }
-}
-
-TEST(NextCyclePhase, CountsUpAndWrapsTo255)
-{
-    const struct { std::int32_t from, to; } cases[] = {
-        {0, 1}, {1, 2}, {253, 254}, {254, 255}, {kMaxPhase - 1, kMaxPhase}, {kMaxPhase, 255},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(NextCyclePhase(c.from), c.to) << c.from;
-}
-
-TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
-{
-    const PaletteTable t = Distinct();
-    for (std::int32_t phase : {0, 1, 254, 1000, kMaxPhase}) {
-        const CycledColours c = MakeCycledColours(t, phase);
-        for (int index = 0; index < 256; ++index) {
-            const int e = CycledEntry(index, phase);
-            ASSERT_EQ(c[3 * index], t[3 * e + 2]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 1], t[3 * e + 1]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 2], t[3 * e]) << index << " " << phase;
-        }
-    }
-}
-
 // ---- palette choice ----
 
 TEST_F(ColourTest, ChoosingRgbWhileIdleLoadsStandardAndRunsInItsColours)
@@ -184,7 +120,7 @@ TEST_F(ColourTest, ChoosingRgbWhileIdleLoadsStandardAndRunsInItsColours)
     const PaletteTable standard = Stored("STANDARD");
     const std::uint8_t start[] = {0, 0, 0, 0, 0, 188, 0, 188, 0};
     EXPECT_TRUE(std::equal(std::begin(start), std::end(start), standard.begin()));
-    cheapFactors();
+    useCheapFactors();
 
     QTest::mouseClick(window->RadioGroup1->item(3), Qt::LeftButton);
 
@@ -200,7 +136,7 @@ TEST_F(ColourTest, ChoosingRgbWhileIdleLoadsStandardAndRunsInItsColours)
 
 TEST_F(ColourTest, EachItemLoadsItsPalette)
 {
-    cheapFactors();
+    useCheapFactors();
     const char *names[] = {"VERTIGO", "SPEZIAL", "NEON", "STANDARD"};
     for (int item : {1, 2, 3, 0}) {
         QTest::mouseClick(window->RadioGroup1->item(item), Qt::LeftButton);
@@ -214,7 +150,7 @@ TEST_F(ColourTest, SpezialShowsTheSetWhite)
 {
     const PaletteTable spezial = Stored("SPEZIAL");
     EXPECT_EQ(Entry(spezial, 0), qRgb(255, 255, 255));
-    cheapFactors();
+    useCheapFactors();
 
     QTest::mouseClick(window->RadioGroup1->item(1), Qt::LeftButton);
 
@@ -229,7 +165,7 @@ TEST_F(ColourTest, ChoiceDuringARunEndsItAndTheNextTickRecolours)
 {
     const PaletteTable vertigo = Stored("VERTIGO");
     const PaletteTable standard = Stored("STANDARD");
-    cheapFactors();
+    useCheapFactors();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     ASSERT_TRUE(allShowIndices([&](int index) { return Entry(vertigo, index); }));
     std::vector<QImage> before;
@@ -393,7 +329,7 @@ TEST_F(ColourTest, IndexZeroNeverChangesColour)
 
 TEST_F(ColourTest, OffAndOnResumesThePhase)
 {
-    cheapFactors();
+    useCheapFactors();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->cyclePhase >= 3; }, 2000));
@@ -489,7 +425,7 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
     // A progress check with its event pump after every row; the run handles
     // the timer's ticks there. A press of the button in a later pump ends it.
     OverrideCounterFrequency(2);
-    cheapFactors();
+    useCheapFactors();
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_EQ(window->cyclePhase, 0);
     std::int32_t phaseAtAbort = -1;

@@ -24,13 +24,6 @@ namespace {
 
 class RecentreTest : public WindowTest {
 protected:
-    // Every factor reads as 0: factor 1.0, limit 200, a quick run.
-    void cheapFactors()
-    {
-        for (int n = 1; n <= 6; ++n)
-            window->tabelle->setCell(1, n, QStringLiteral("0"));
-    }
-
     // A press and release of `button` at `pos` of `widget`, delivered through
     // the window like a real mouse: the window finds the widget under it.
     void click(QWidget *widget, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
@@ -149,7 +142,7 @@ TEST_F(RecentreTest, PressIsMeasuredAgainstTheCurrentTargetAndCell)
 
 TEST_F(RecentreTest, PressBeforeAnyRunStartsTheFirstRunAtThePressedPoint)
 {
-    cheapFactors();
+    useCheapFactors();
     ASSERT_TRUE(window->idle);
     ASSERT_TRUE(thumbnailIsWhite(1));
     const ComplexPoint expected = RecentrePoint({-1.41, 0.0}, 1.0, 380, 250, 95, 60);
@@ -181,7 +174,7 @@ TEST_F(RecentreTest, PressBeforeAnyRunStartsTheFirstRunAtThePressedPoint)
 
 TEST_F(RecentreTest, DoubleClickIsTwoPresses)
 {
-    cheapFactors();
+    useCheapFactors();
     int presses = 0;
     QObject::connect(window->mandel1, &PaintSurface::mousePressed, [&] { ++presses; });
     // During a run, the first press ends the run; the second press, found

@@ -12,6 +12,7 @@
 
 #include "app/tfmandel.h"
 #include "platform/counter.h"
+#include "platform/factorgrid.h"
 
 // Waits up to five seconds, handling events, until `condition` holds; a
 // GoogleTest failure when it never does.
@@ -31,6 +32,14 @@ protected:
     {
         OverrideCounterFrequency(0);
         window.reset();
+    }
+
+    // Every factor cell reads as 0: factor 1.0, limit 200, quick runs that
+    // show the whole plane.
+    void useCheapFactors()
+    {
+        for (int n = 1; n <= 6; ++n)
+            window->tabelle->setCell(1, n, QStringLiteral("0"));
     }
 
     // True when every index of the store's plane `image` is 0.

@@ -240,9 +240,7 @@ TEST_F(WindowTest, EnterPressesTheDrawButtonOrTheFocusedPushButton)
 {
     int presses = 0;
     QObject::connect(window->Zeichnen, &QPushButton::clicked, [&] { ++presses; });
-    // Cheap images: every factor reads as 0 and shows the whole plane.
-    for (int n = 1; n <= 6; ++n)
-        window->tabelle->setCell(1, n, QStringLiteral("0"));
+    useCheapFactors();
     QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle, window->RadioGroup1->item(2)};
     int expected = 0;
     for (QWidget *w : targets) {

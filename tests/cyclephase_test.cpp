@@ -1,0 +1,85 @@
+// The cycling maths: the entry of a colour index at a phase, the next phase,
+// the cycled colours of a palette.
+
+#include "colour/cyclephase.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t kMaxPhase = std::numeric_limits<std::int32_t>::max();
+
+// A table whose 256 entries all differ (the red byte is the entry number),
+// so that every wrong entry shows as a wrong colour.
+PaletteTable Distinct()
+{
+    PaletteTable t{};
+    for (int k = 0; k < 256; ++k) {
+        t[3 * k] = static_cast<std::uint8_t>(k);
+        t[3 * k + 1] = static_cast<std::uint8_t>(k * 7);
+        t[3 * k + 2] = static_cast<std::uint8_t>(255 - k);
+    }
+    return t;
+}
+
+TEST(CycledEntry, MapsIndexAndPhaseToAnEntry)
+{
+    const struct { int index; std::int32_t phase; int entry; } cases[] = {
+        // the first tick after a layout
+        {1, 1, 3}, {253, 1, 255}, {254, 1, 1}, {255, 1, 2}, {0, 1, 0}, {100, 1, 102},
+        // phase 0: one place on
+        {1, 0, 2}, {254, 0, 255}, {255, 0, 1},
+        // the run's own colours come back at 254, 509, 764
+        {1, 254, 1}, {128, 254, 128}, {255, 254, 255}, {77, 509, 77}, {200, 764, 200},
+        // index 0 keeps entry 0 at every phase
+        {0, 0, 0}, {0, 254, 0}, {0, 255, 0}, {0, kMaxPhase, 0},
+        // the top of the phase range: 2147483647 = 127 (mod 255)
+        {255, kMaxPhase, 128}, {1, kMaxPhase, 129}, {127, kMaxPhase, 255}, {128, kMaxPhase, 1},
+        {200, kMaxPhase - 100, 228},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CycledEntry(c.index, c.phase), c.entry) << "index " << c.index << " phase " << c.phase;
+}
+
+TEST(CycledEntry, EveryTickMovesOnePlaceThroughEntriesOneTo255)
+{
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges = {{0, 600}, {kMaxPhase - 600, kMaxPhase - 1}};
+    for (auto [from, to] : ranges)
+        for (std::int32_t p = from; p <= to; ++p)
+            for (int index = 1; index <= 255; ++index) {
+                const int now = CycledEntry(index, p);
+                ASSERT_GE(now, 1) << index << " " << p;
+                ASSERT_LE(now, 255) << index << " " << p;
+                ASSERT_EQ(CycledEntry(index, p + 1), now % 255 + 1) << index << " " << p;
+            }
+}
+
+TEST(NextCyclePhase, CountsUpAndWrapsTo255)
+{
+    const struct { std::int32_t from, to; } cases[] = {
+        {0, 1}, {1, 2}, {253, 254}, {254, 255}, {kMaxPhase - 1, kMaxPhase}, {kMaxPhase, 255},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NextCyclePhase(c.from), c.to) << c.from;
+}
+
+TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
+{
+    const PaletteTable t = Distinct();
+    for (std::int32_t phase : {0, 1, 254, 1000, kMaxPhase}) {
+        const CycledColours c = MakeCycledColours(t, phase);
+        for (int index = 0; index < 256; ++index) {
+            const int e = CycledEntry(index, phase);
+            ASSERT_EQ(c[3 * index], t[3 * e + 2]) << index << " " << phase;
+            ASSERT_EQ(c[3 * index + 1], t[3 * e + 1]) << index << " " << phase;
+            ASSERT_EQ(c[3 * index + 2], t[3 * e]) << index << " " << phase;
+        }
+    }
+}
+
+}  // namespace
