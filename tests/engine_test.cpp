@@ -424,6 +424,26 @@ TEST(EngineRender, OtherComponentsAndFilamentsMatchOracle)
     }
 }
 
+// Orbits whose |z|^2 reaches exactly 4 escape on that step: at factor 1 a
+// 4 x 4 image around 0 samples c = 2 and c = -2i, whose first step lands on
+// |z| = 2; an 8 x 8 one at factor 0.5 samples c = -2, 2i and 4 among others.
+TEST(EngineRender, OrbitsReachingTwoExactlyEscapeThere)
+{
+    struct Case {
+        int w, h;
+        double factor;
+    };
+    const Case cases[] = {{4, 4, 1.0}, {8, 8, 0.5}, {16, 16, 1.0}};
+    zoom::RowEngine engine;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h) + " factor " + std::to_string(c.factor));
+        const std::vector<std::uint8_t> want = OracleImage(c.w, c.h, c.factor, 0.0, 0.0);
+        EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, 0.0, 0.0), want, c.w), "");
+    }
+    // c = 2 (column 3, row 1 of the 4 x 4 image) escapes after one step.
+    EXPECT_EQ(OracleImage(4, 4, 1.0, 0.0, 0.0)[1 * 4 + 3], 1);
+}
+
 TEST(EngineRender, UnusualFactorsMatchOracle)
 {
     struct Case {
