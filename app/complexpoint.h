@@ -1,7 +1,8 @@
 #pragma once
 
 // A point of the complex plane as the window keeps it: two doubles.
-struct ComplexPoint {
+struct ComplexPoint
+{
     double re = 0.0;
     double im = 0.0;
 };

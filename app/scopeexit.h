@@ -3,10 +3,13 @@
 
 #include <utility>
 
-template <typename F>
-class ScopeExit {
+template<typename F>
+class ScopeExit
+{
 public:
-    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    explicit ScopeExit(F f)
+        : f_(std::move(f))
+    {}
     ~ScopeExit() { f_(); }
     ScopeExit(const ScopeExit &) = delete;
     ScopeExit &operator=(const ScopeExit &) = delete;

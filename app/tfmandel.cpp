@@ -25,7 +25,7 @@ namespace {
 constexpr int kClientWidth = 1124;
 constexpr int kClientHeight = 754;
 constexpr int kPanel3Width = 361;
-const QColor kFormColour(0xF0, 0xF0, 0xF0);  // colour value 15790320
+const QColor kFormColour(0xF0, 0xF0, 0xF0); // colour value 15790320
 
 QFont verdana(int pixels)
 {
@@ -54,14 +54,17 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
     return l;
 }
 
-}  // namespace
+} // namespace
 
-Tfmandel::Tfmandel(QWidget *parent) : QWidget(parent), engine_(std::make_unique<zoom::RowEngine>())
+Tfmandel::Tfmandel(QWidget *parent)
+    : QWidget(parent)
+    , engine_(std::make_unique<zoom::RowEngine>())
 {
     setObjectName(QStringLiteral("Tfmandel"));
     setWindowTitle(QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                   | Qt::WindowCloseButtonHint);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kFormColour);
     pal.setColor(QPalette::WindowText, Qt::black);
@@ -93,13 +96,20 @@ QSize Tfmandel::thumbnailSize() const
 PaintSurface *Tfmandel::thumbnail(int n) const
 {
     switch (n) {
-    case 1: return mandel1;
-    case 2: return mandel2;
-    case 3: return mandel3;
-    case 4: return mandel4;
-    case 5: return mandel5;
-    case 6: return mandel6;
-    default: return nullptr;
+    case 1:
+        return mandel1;
+    case 2:
+        return mandel2;
+    case 3:
+        return mandel3;
+    case 4:
+        return mandel4;
+    case 5:
+        return mandel5;
+    case 6:
+        return mandel6;
+    default:
+        return nullptr;
     }
 }
 
@@ -123,7 +133,7 @@ void Tfmandel::buildControls()
     Label1->setFont(verdana(13));
     {
         QPalette p = Label1->palette();
-        p.setColor(QPalette::WindowText, QColor(0, 0, 0x80));  // navy
+        p.setColor(QPalette::WindowText, QColor(0, 0, 0x80)); // navy
         Label1->setPalette(p);
         Label1->adjustSize();
     }
@@ -174,8 +184,8 @@ void Tfmandel::buildControls()
     Label5->setGeometry(16, 576, 319, 56);
 
     RadioGroup1 = new RadioGroup(QStringLiteral("Farbgebung"),
-                                 {QStringLiteral("Vertigo"), QStringLiteral("Spezial"), QStringLiteral("Neon"),
-                                  QStringLiteral("RGB")},
+                                 {QStringLiteral("Vertigo"), QStringLiteral("Spezial"),
+                                  QStringLiteral("Neon"), QStringLiteral("RGB")},
                                  Panel3);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setGeometry(16, 648, 329, 49);
@@ -191,8 +201,8 @@ void Tfmandel::buildControls()
     Timer1->setTimerType(Qt::PreciseTimer);
 
     // Tab order: Zeichnen, tabelle, Edit1, Edit2, RadioGroup1, Button1.
-    for (QWidget *w : std::initializer_list<QWidget *>{Paintbox, mandel1, mandel2, mandel3, mandel4, mandel5,
-                                                        mandel6, Label5})
+    for (QWidget *w : std::initializer_list<QWidget *>{Paintbox, mandel1, mandel2, mandel3, mandel4,
+                                                       mandel5, mandel6, Label5})
         w->setFocusPolicy(Qt::NoFocus);
     setTabOrder(Zeichnen, tabelle);
     setTabOrder(tabelle, Edit1);
@@ -206,15 +216,19 @@ void Tfmandel::buildControls()
 
 void Tfmandel::connectHandlers()
 {
-    connect(Zeichnen, &QPushButton::clicked, this, [this] { Guarded([&] { ZeichnenClick(Zeichnen); }); });
-    connect(RadioGroup1, &RadioGroup::clicked, this, [this] { Guarded([&] { RadioGroup1Click(RadioGroup1); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([&] { Button1Click(Button1); }); });
+    connect(Zeichnen, &QPushButton::clicked, this,
+            [this] { Guarded([&] { ZeichnenClick(Zeichnen); }); });
+    connect(RadioGroup1, &RadioGroup::clicked, this,
+            [this] { Guarded([&] { RadioGroup1Click(RadioGroup1); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { Guarded([&] { Button1Click(Button1); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { Guarded([&] { Timer1Timer(Timer1); }); });
 
     for (int n = 1; n <= 6; ++n) {
         PaintSurface *surface = thumbnail(n);
         connect(surface, &PaintSurface::mousePressed, this,
-                [this, surface](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+                [this, surface](int x, int y, Qt::MouseButton button,
+                                Qt::KeyboardModifiers modifiers) {
                     Guarded([&] { superMousedown(surface, button, modifiers, x, y); });
                 });
     }
@@ -271,10 +285,11 @@ void Tfmandel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     // The border is fixed: only maximising and restoring change the size.
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && isVisible() &&
-        size() != QSize(kClientWidth, kClientHeight)) {
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && isVisible()
+        && size() != QSize(kClientWidth, kClientHeight)) {
         QTimer::singleShot(0, this, [this] {
-            if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+            if (!(windowState()
+                  & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
                 resize(kClientWidth, kClientHeight);
         });
     }
@@ -302,8 +317,9 @@ bool Tfmandel::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched->isWidgetType() &&
-            static_cast<QWidget *>(watched)->window() == this && !QApplication::activeModalWidget()) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == this
+            && !QApplication::activeModalWidget()) {
             // Enter presses the window's default button, except on another
             // push button with the focus: that one takes Enter itself.
             auto *button = qobject_cast<QPushButton *>(watched);

@@ -25,7 +25,8 @@ namespace zoom {
 class RowEngine;
 }
 
-class Tfmandel : public QWidget {
+class Tfmandel : public QWidget
+{
     Q_OBJECT
 public:
     explicit Tfmandel(QWidget *parent = nullptr);
@@ -38,7 +39,7 @@ public:
     bool dragging = false;
     std::int32_t dragIndex = 0;
     IterationStore iterations;
-    std::array<std::unique_ptr<Picture>, 7> images;  // 1 ... 6
+    std::array<std::unique_ptr<Picture>, 7> images; // 1 ... 6
     std::int32_t cyclePhase = 0;
 
     // ---- controls, in the order of their tree ----
@@ -79,16 +80,19 @@ public:
 
     void ZeichnenClick(QObject *sender);
     void RenderImage(int image, double factor);
-    void superMousedown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+    void superMousedown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X,
+                        int Y);
 
     void RadioGroup1Click(QObject *sender);
     void Button1Click(QObject *sender);
     void Timer1Timer(QObject *sender);
 
     void PaintboxPaint();
-    void PaintboxMouseDown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+    void PaintboxMouseDown(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                           int X, int Y);
     void PaintboxMouseMove(QObject *sender, Qt::KeyboardModifiers shift, int X, int Y);
-    void PaintboxMouseUp(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int X, int Y);
+    void PaintboxMouseUp(QObject *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                         int X, int Y);
 
     // The stored overview picture, as held by mandelimage.
     const QImage &overviewPicture() const { return overviewPicture_; }

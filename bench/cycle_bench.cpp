@@ -27,12 +27,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Timing {
-    double mean = 0;  // over all repetitions
-    double best = 0;  // the fastest batch of ten: what the code costs when not interrupted
+struct Timing
+{
+    double mean = 0; // over all repetitions
+    double best = 0; // the fastest batch of ten: what the code costs when not interrupted
 };
 
-template <class F>
+template<class F>
 Timing MillisecondsEach(int repetitions, F &&f)
 {
     constexpr int kBatch = 10;
@@ -61,7 +62,9 @@ void RecolourPlain(const IterationStore::Plane &plane, int width, int height, st
         std::uint8_t *row = picture.row(y);
         for (int x = 0; x < width; ++x) {
             const int e = plane[x][y];
-            const int entry = e == 0 ? 0 : static_cast<int>((static_cast<std::int64_t>(e) + phase) % 255) + 1;
+            const int entry = e == 0 ? 0
+                                     : static_cast<int>((static_cast<std::int64_t>(e) + phase) % 255)
+                                               + 1;
             row[3 * x] = activePalette[3 * entry + 2];
             row[3 * x + 1] = activePalette[3 * entry + 1];
             row[3 * x + 2] = activePalette[3 * entry];
@@ -69,7 +72,7 @@ void RecolourPlain(const IterationStore::Plane &plane, int width, int height, st
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -105,7 +108,8 @@ int main(int argc, char **argv)
         phase = NextCyclePhase(phase);
         const CycledColours colours = MakeCycledColours(activePalette, phase);
         for (int i = 1; i <= 6; ++i)
-            RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours, *window.images[i]);
+            RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
+                            *window.images[i]);
     });
 
     const Timing draw = MillisecondsEach(repetitions, [&](int) {
@@ -128,7 +132,8 @@ int main(int argc, char **argv)
     // The two recolourings must agree.
     const CycledColours colours = MakeCycledColours(activePalette, phase);
     for (int i = 1; i <= 6; ++i) {
-        RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours, *window.images[i]);
+        RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
+                        *window.images[i]);
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < 3 * W; ++x)
                 if (window.images[i]->row(y)[x] != plainPictures[i]->row(y)[x]) {
@@ -138,11 +143,13 @@ int main(int argc, char **argv)
     }
 
     std::printf("%-28s %10s %10s\n", "milliseconds", "mean", "best");
-    std::printf("%-28s %10.3f %10.3f   (target < 1 ms)\n", "recolour six pictures", recolour.mean, recolour.best);
+    std::printf("%-28s %10.3f %10.3f   (target < 1 ms)\n", "recolour six pictures", recolour.mean,
+                recolour.best);
     std::printf("%-28s %10.3f %10.3f\n", "draw six pictures", draw.mean, draw.best);
-    std::printf("%-28s %10.3f %10.3f   (target < 3 ms)\n", "whole tick (Timer1Timer)", tick.mean, tick.best);
-    std::printf("%-28s %10.3f %10.3f   (%.1f x the recolouring)\n", "plain per-pixel recolour", plain.mean,
-                plain.best, plain.best / recolour.best);
+    std::printf("%-28s %10.3f %10.3f   (target < 3 ms)\n", "whole tick (Timer1Timer)", tick.mean,
+                tick.best);
+    std::printf("%-28s %10.3f %10.3f   (%.1f x the recolouring)\n", "plain per-pixel recolour",
+                plain.mean, plain.best, plain.best / recolour.best);
     window.Timer1->stop();
     return 0;
 }

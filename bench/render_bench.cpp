@@ -22,7 +22,8 @@ constexpr int kWidth = 380;
 constexpr int kHeight = 250;
 const double kFactors[] = {10, 100, 1000, 10000, 100000, 1000000};
 
-struct Target {
+struct Target
+{
     const char *name;
     double re, im;
 };
@@ -32,13 +33,14 @@ double Seconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
     const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const Target targets[] = {{"default (-1.41, 0)", -1.41, 0.0},
-                              {"seahorse (-0.7492401216, 0.1308411215)", -0.7492401216, 0.1308411215}};
+                              {"seahorse (-0.7492401216, 0.1308411215)", -0.7492401216,
+                               0.1308411215}};
     const unsigned threads = argc > 2 ? static_cast<unsigned>(std::max(1, std::atoi(argv[2]))) : 0u;
     zoom::RowEngine engine(threads);
     // Other work on the machine distorts the ratio; say how busy it was.
@@ -49,15 +51,17 @@ int main(int argc, char **argv)
                         load > 0.5 ? " (other work running: ratios understate the engine)" : "");
         std::fclose(f);
     }
-    std::printf("render_bench: %d x %d, factors 10 ... 1e6, %u worker threads, best of %d\n", kWidth, kHeight,
-                engine.threads(), repeats);
+    std::printf("render_bench: %d x %d, factors 10 ... 1e6, %u worker threads, best of %d\n",
+                kWidth, kHeight, engine.threads(), repeats);
     bool identical = true;
     for (const Target &t : targets) {
         std::printf("\n%s\n", t.name);
-        std::printf("%10s %6s %12s %12s %8s\n", "factor", "limit", "plain [ms]", "engine [ms]", "ratio");
+        std::printf("%10s %6s %12s %12s %8s\n", "factor", "limit", "plain [ms]", "engine [ms]",
+                    "ratio");
         double plainTotal = 0, engineTotal = 0;
         for (double factor : kFactors) {
-            const zoom::Geometry g = zoom::MakeGeometry(kWidth, kHeight, zoom::ClampFactor(factor), t.re, t.im);
+            const zoom::Geometry g = zoom::MakeGeometry(kWidth, kHeight, zoom::ClampFactor(factor),
+                                                        t.re, t.im);
             std::vector<std::uint8_t> plain(static_cast<std::size_t>(kWidth) * kHeight);
             std::vector<std::uint8_t> rows(plain.size());
             double plainBest = 1e30, engineBest = 1e30;
@@ -87,11 +91,11 @@ int main(int argc, char **argv)
             }
             plainTotal += plainBest;
             engineTotal += engineBest;
-            std::printf("%10g %6d %12.1f %12.1f %7.2fx\n", factor, g.limit, plainBest * 1e3, engineBest * 1e3,
-                        plainBest / engineBest);
+            std::printf("%10g %6d %12.1f %12.1f %7.2fx\n", factor, g.limit, plainBest * 1e3,
+                        engineBest * 1e3, plainBest / engineBest);
         }
-        std::printf("%10s %6s %12.1f %12.1f %7.2fx\n", "series", "", plainTotal * 1e3, engineTotal * 1e3,
-                    plainTotal / engineTotal);
+        std::printf("%10s %6s %12.1f %12.1f %7.2fx\n", "series", "", plainTotal * 1e3,
+                    engineTotal * 1e3, plainTotal / engineTotal);
     }
     std::printf("\n%s\n", identical ? "images identical" : "IMAGES DIFFER");
     return identical ? 0 : 1;

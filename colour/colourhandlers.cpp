@@ -27,7 +27,8 @@ void Tfmandel::Button1Click(QObject *)
         if (!Timer1->isActive())
             throw std::runtime_error("Not enough timers available");
     }
-    Button1->setText(Timer1->isActive() ? QStringLiteral("Anhalten") : QStringLiteral("Farbanimation"));
+    Button1->setText(Timer1->isActive() ? QStringLiteral("Anhalten")
+                                        : QStringLiteral("Farbanimation"));
 }
 
 void Tfmandel::Timer1Timer(QObject *)

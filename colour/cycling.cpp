@@ -20,9 +20,9 @@ void RecolourPicture(const IterationStore::Plane &plane, int planeRows, int widt
     // nothing beyond it is touched.
     std::uint32_t wide[256];
     for (int index = 0; index < 256; ++index)
-        wide[index] = static_cast<std::uint32_t>(colours[3 * index]) |
-                      static_cast<std::uint32_t>(colours[3 * index + 1]) << 8 |
-                      static_cast<std::uint32_t>(colours[3 * index + 2]) << 16;
+        wide[index] = static_cast<std::uint32_t>(colours[3 * index])
+                      | static_cast<std::uint32_t>(colours[3 * index + 1]) << 8
+                      | static_cast<std::uint32_t>(colours[3 * index + 2]) << 16;
     const int last = width - 1;
     const std::uint8_t *store = plane.data();
     const std::size_t columnStride = static_cast<std::size_t>(planeRows);

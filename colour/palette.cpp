@@ -27,12 +27,12 @@ bool IsPaletteName(const std::string &name)
     if (name.empty())
         return false;
     return std::all_of(name.begin(), name.end(), [](char ch) {
-        return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') ||
-               ch == '_';
+        return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9')
+               || ch == '_';
     });
 }
 
-}  // namespace
+} // namespace
 
 void LoadPalette(const std::string &name)
 {

@@ -13,10 +13,12 @@ using PaletteTable = std::array<std::uint8_t, 768>;
 // loads VERTIGO.
 extern PaletteTable activePalette;
 
-class ResourceNotFound : public std::runtime_error {
+class ResourceNotFound : public std::runtime_error
+{
 public:
     explicit ResourceNotFound(const std::string &name)
-        : std::runtime_error("Resource " + name + " not found") {}
+        : std::runtime_error("Resource " + name + " not found")
+    {}
 };
 
 // Fills activePalette with 1, then copies at most 768 bytes of the stored

@@ -102,13 +102,17 @@ std::string FixedForm(std::uint8_t decimals, double value)
     return text;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The mantissa digits accumulated as A = 10·A + digit in extended precision.
 // Once A passes 10^4000 a further digit no longer changes 10·A + digit against
 // 10·A, so from there on only the count of such digits is kept (`scale`); A
 // then stays finite for digit strings of any length.
-struct DigitAccumulator {
+struct DigitAccumulator
+{
     long double a = 0.0L;
     long long scale = 0;
 

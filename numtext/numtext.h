@@ -15,7 +15,8 @@ static_assert(std::numeric_limits<long double>::digits == 64,
 class QLineEdit;
 
 // Raised when a number text's value lies beyond the range of a double.
-class FloatingPointOverflow : public std::exception {
+class FloatingPointOverflow : public std::exception
+{
 public:
     const char *what() const noexcept override { return "Floating point overflow"; }
 };

@@ -6,7 +6,8 @@ namespace {
 
 // An unevaluated sum hi + lo of two extended values with |lo| at most half
 // an ulp of hi: about 128 significant bits.
-struct ExtendedPair {
+struct ExtendedPair
+{
     long double hi, lo;
 };
 
@@ -28,11 +29,11 @@ ExtendedPair Multiply(ExtendedPair x, ExtendedPair y)
 {
     ExtendedPair p = TwoProduct(x.hi, y.hi);
     p.lo += x.hi * y.lo + x.lo * y.hi;
-    const long double s = p.hi + p.lo;  // the pair's sum, rounded to nearest
+    const long double s = p.hi + p.lo; // the pair's sum, rounded to nearest
     return {s, p.lo - (s - p.hi)};
 }
 
-}  // namespace
+} // namespace
 
 long double PowerOfTen(int n)
 {

@@ -18,7 +18,7 @@ int drawable(std::int64_t v)
     return static_cast<int>(std::clamp<std::int64_t>(v, -1000000, 1000000));
 }
 
-}  // namespace
+} // namespace
 
 void Tfmandel::PaintboxPaint()
 {
@@ -62,7 +62,7 @@ void dragTo(Tfmandel &w, int X, int Y)
     w.PaintboxPaint();
 }
 
-}  // namespace
+} // namespace
 
 void Tfmandel::PaintboxMouseMove(QObject *, Qt::KeyboardModifiers, int X, int Y)
 {

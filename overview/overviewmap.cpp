@@ -14,8 +14,8 @@ std::int64_t RoundToInt64(long double v)
         return kMin;
     // 2^63 is exact in long double; every value below it that rounds to an
     // integer fits, since long double's integers near 2^63 are spaced by 1.
-    constexpr long double kLimit = 9223372036854775808.0L;  // 2^63
-    const long double r = std::nearbyintl(v);  // default mode: to nearest, ties to even
+    constexpr long double kLimit = 9223372036854775808.0L; // 2^63
+    const long double r = std::nearbyintl(v);              // default mode: to nearest, ties to even
     if (r >= kLimit)
         return kMax;
     if (r < -kLimit)
@@ -41,7 +41,7 @@ bool Within4(std::int32_t a, std::int64_t b)
     return d > -5 && d < 5;
 }
 
-}  // namespace
+} // namespace
 
 PixelPoint PlaneToPixel(double re, double im, int W, int H)
 {

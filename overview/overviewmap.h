@@ -8,7 +8,8 @@
 
 #include "app/complexpoint.h"
 
-struct PixelPoint {
+struct PixelPoint
+{
     std::int64_t x;
     std::int64_t y;
 };

@@ -5,7 +5,8 @@
 
 std::string ErrorReportText(const std::string &message)
 {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+    if (!message.empty()
+        && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
         return message + ".";
     return message;
 }

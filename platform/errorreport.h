@@ -15,14 +15,20 @@ void ShowErrorReport(const std::string &message);
 
 // Runs `handler`; an exception that it throws ends it and is shown in the
 // error report, after which the program goes on.
-template <class Handler>
+template<class Handler>
 void Guarded(Handler &&handler) noexcept
 {
     try {
         handler();
     } catch (const std::exception &e) {
-        try { ShowErrorReport(e.what()); } catch (...) {}
+        try {
+            ShowErrorReport(e.what());
+        } catch (...) {
+        }
     } catch (...) {
-        try { ShowErrorReport("Unknown error"); } catch (...) {}
+        try {
+            ShowErrorReport("Unknown error");
+        } catch (...) {
+        }
     }
 }

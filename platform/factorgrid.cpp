@@ -16,9 +16,13 @@ constexpr char kTextBeforeEditing[] = "textBeforeEditing";
 // the cursor, the selection and the undo history stay the user's. Tab and
 // Shift+Tab in an editor move to the neighbouring editable cell; Escape
 // closes the editor and restores the cell's text.
-class LiveDelegate : public QStyledItemDelegate {
+class LiveDelegate : public QStyledItemDelegate
+{
 public:
-    explicit LiveDelegate(FactorGrid *grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    explicit LiveDelegate(FactorGrid *grid)
+        : QStyledItemDelegate(grid)
+        , grid_(grid)
+    {}
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override
@@ -29,10 +33,11 @@ public:
         editor->setProperty(kTextBeforeEditing, index.data(Qt::EditRole).toString());
         const int row = index.row();
         const int column = index.column();
-        QObject::connect(editor, &QLineEdit::textEdited, grid_, [grid = grid_, row, column](const QString &text) {
-            if (QTableWidgetItem *item = grid->item(row, column))
-                item->setText(text);
-        });
+        QObject::connect(editor, &QLineEdit::textEdited, grid_,
+                         [grid = grid_, row, column](const QString &text) {
+                             if (QTableWidgetItem *item = grid->item(row, column))
+                                 item->setText(text);
+                         });
         return editor;
     }
 
@@ -56,7 +61,8 @@ public:
                     emit commitData(editor);
                     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
                 }
-                grid_->moveToNeighbour(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+                grid_->moveToNeighbour(key->key() == Qt::Key_Tab
+                                       && !(key->modifiers() & Qt::ShiftModifier));
                 return true;
             }
             if (key->key() == Qt::Key_Escape && editor) {
@@ -78,9 +84,10 @@ private:
     FactorGrid *grid_;
 };
 
-}  // namespace
+} // namespace
 
-FactorGrid::FactorGrid(int columns, int rows, QWidget *parent) : QTableWidget(rows, columns, parent)
+FactorGrid::FactorGrid(int columns, int rows, QWidget *parent)
+    : QTableWidget(rows, columns, parent)
 {
     horizontalHeader()->hide();
     verticalHeader()->hide();
@@ -91,8 +98,8 @@ FactorGrid::FactorGrid(int columns, int rows, QWidget *parent) : QTableWidget(ro
     setFrameShape(QFrame::NoFrame);
     setShowGrid(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked |
-                    QAbstractItemView::EditKeyPressed);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
+                    | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(false);
     setItemDelegate(new LiveDelegate(this));
     setAutoFillBackground(true);

@@ -9,7 +9,8 @@
 #include <QString>
 #include <QTableWidget>
 
-class FactorGrid : public QTableWidget {
+class FactorGrid : public QTableWidget
+{
     Q_OBJECT
 public:
     FactorGrid(int columns, int rows, QWidget *parent = nullptr);

@@ -5,7 +5,8 @@
 #include <QImage>
 #include <cstdint>
 
-class Picture {
+class Picture
+{
 public:
     Picture(int width, int height);
 

@@ -5,7 +5,8 @@
 #include <QRadioButton>
 
 RadioGroup::RadioGroup(const QString &caption, const QStringList &items, QWidget *parent)
-    : QGroupBox(caption, parent), buttons_(new QButtonGroup(this))
+    : QGroupBox(caption, parent)
+    , buttons_(new QButtonGroup(this))
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 2, 8, 2);

@@ -8,13 +8,14 @@
 class QButtonGroup;
 class QRadioButton;
 
-class RadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox
+{
     Q_OBJECT
 public:
     RadioGroup(const QString &caption, const QStringList &items, QWidget *parent = nullptr);
 
-    int itemIndex() const;          // -1 when no item is chosen
-    void setItemIndex(int index);   // chooses without a click
+    int itemIndex() const;        // -1 when no item is chosen
+    void setItemIndex(int index); // chooses without a click
     QRadioButton *item(int index) const;
 
 signals:

@@ -6,7 +6,8 @@
 
 #include "platform/picture.h"
 
-PaintSurface::PaintSurface(QWidget *parent) : QWidget(parent)
+PaintSurface::PaintSurface(QWidget *parent)
+    : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     retained_ = QImage(1, 1, QImage::Format_RGB32);
@@ -38,7 +39,8 @@ void PaintSurface::drawImage(const QImage &image)
             const uchar *from = image.constScanLine(y);
             auto *to = reinterpret_cast<QRgb *>(retained_.scanLine(y));
             for (int x = 0; x < w; ++x, from += 3)
-                to[x] = 0xFF000000u | static_cast<QRgb>(from[2]) << 16 | static_cast<QRgb>(from[1]) << 8 | from[0];
+                to[x] = 0xFF000000u | static_cast<QRgb>(from[2]) << 16
+                        | static_cast<QRgb>(from[1]) << 8 | from[0];
         }
     } else {
         QPainter painter(&retained_);

@@ -12,7 +12,8 @@ class QPainter;
 
 class Picture;
 
-class PaintSurface : public QWidget {
+class PaintSurface : public QWidget
+{
     Q_OBJECT
 public:
     explicit PaintSurface(QWidget *parent = nullptr);

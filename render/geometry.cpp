@@ -37,8 +37,10 @@ Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im)
     g.aspect = static_cast<double>(static_cast<long double>(h) / w);
     g.dx = static_cast<double>(4.0L / w / clampedFactor);
     g.dy = static_cast<double>(static_cast<long double>(g.aspect) * 4.0L / h / clampedFactor);
-    g.top = static_cast<double>(static_cast<long double>(im) + static_cast<long double>(h) * g.dy / 2);
-    g.left = static_cast<double>(static_cast<long double>(re) - static_cast<long double>(w) * g.dx / 2);
+    g.top = static_cast<double>(static_cast<long double>(im)
+                                + static_cast<long double>(h) * g.dy / 2);
+    g.left = static_cast<double>(static_cast<long double>(re)
+                                 - static_cast<long double>(w) * g.dx / 2);
     return g;
 }
 
@@ -58,4 +60,4 @@ void SampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double
     }
 }
 
-}  // namespace zoom
+} // namespace zoom

@@ -13,11 +13,12 @@ double ClampFactor(double factor);
 // llrintl(5 * factor) clamped to 200 ... 5000; `factor` already clamped.
 int IterationLimit(double factor);
 
-struct Geometry {
+struct Geometry
+{
     int w = 0, h = 0;
     int limit = 200;
-    double factor = 1.0;  // clamped
-    double aspect = 0.0;  // h / w
+    double factor = 1.0; // clamped
+    double aspect = 0.0; // h / w
     double dx = 0.0, dy = 0.0;
     double left = 0.0, top = 0.0;
 };
@@ -31,4 +32,4 @@ Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im);
 // ys[r] the imaginary part of row r.
 void SampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double> &ys);
 
-}  // namespace zoom
+} // namespace zoom

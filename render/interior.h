@@ -20,12 +20,13 @@ namespace zoom::interior {
 // other cycle point. An orbit inside such a disc, which keeps |z| < 2, never
 // escapes: the literal loop runs to the limit, index 0. The test costs
 // nothing in exactness: the orbit up to that point is computed as usual.
-struct Attractor {
-    int period = 0;  // 0: c has no attracting cycle of period 1 or 2
+struct Attractor
+{
+    int period = 0; // 0: c has no attracting cycle of period 1 or 2
     double pr[2] = {0, 0}, pi[2] = {0, 0};
-    double twice[2] = {0, 0};  // 2|p|, with some slack
-    double mag[2] = {0, 0};    // |p|, with some slack
-    double onePlus = 0;        // period 1: |1 + 2p|, with some slack
+    double twice[2] = {0, 0}; // 2|p|, with some slack
+    double mag[2] = {0, 0};   // |p|, with some slack
+    double onePlus = 0;       // period 1: |1 + 2p|, with some slack
 };
 
 inline double Abs(double re, double im)
@@ -92,8 +93,8 @@ inline Attractor FindAttractor(double x, double y)
 // lies in a disc around the attracting cycle that the iteration never leaves.
 inline bool Trapped(const Attractor &at, double zr, double zi)
 {
-    constexpr double e = 1e-16;     // bound of one step's rounding, generous
-    constexpr double tol = 1e-9;    // covers the rounding of z, p and |u|
+    constexpr double e = 1e-16;  // bound of one step's rounding, generous
+    constexpr double tol = 1e-9; // covers the rounding of z, p and |u|
     constexpr double slack = 1e-12;
     if (at.period == 0 || !std::isfinite(zr) || !std::isfinite(zi))
         return false;
@@ -112,7 +113,8 @@ inline bool Trapped(const Attractor &at, double zr, double zi)
             // |mu| r + r^2 + e of p. Ten times e covers the roundings of both
             // steps.
             const double mid = m * r + r * r + e;
-            const double two = m * m * r + m * at.onePlus * r * r + 2 * m * r * r * r + r * r * r * r + 10 * e + slack;
+            const double two = m * m * r + m * at.onePlus * r * r + 2 * m * r * r * r
+                               + r * r * r * r + 10 * e + slack;
             if (two < r && at.mag[0] + mid < 1.9)
                 return true;
             continue;
@@ -170,4 +172,4 @@ inline bool InsideCardioidOrBulb(double x, double y)
     return q * (q + xq) < yy * 0.25L * (1 - 1e-8L) - 1e-15L;
 }
 
-}  // namespace zoom::interior
+} // namespace zoom::interior

@@ -15,7 +15,8 @@ void IterationStore::resize(int images, int columns, int rows)
     const int keepRows = std::min(rows, rows_);
     for (int i = 0; i < keepImages; ++i)
         for (int x = 0; x < keepColumns; ++x)
-            std::copy_n(data_.begin() + (static_cast<std::size_t>(i) * columns_ + x) * rows_, keepRows,
+            std::copy_n(data_.begin() + (static_cast<std::size_t>(i) * columns_ + x) * rows_,
+                        keepRows,
                         fresh.begin() + (static_cast<std::size_t>(i) * columns + x) * rows);
     data_ = std::move(fresh);
     images_ = images;

@@ -8,14 +8,21 @@
 #include <span>
 #include <vector>
 
-class IterationStore {
+class IterationStore
+{
 public:
-    class Plane {
+    class Plane
+    {
     public:
-        Plane(std::uint8_t *base, int columns, int rows) : base_(base), columns_(columns), rows_(rows) {}
+        Plane(std::uint8_t *base, int columns, int rows)
+            : base_(base)
+            , columns_(columns)
+            , rows_(rows)
+        {}
         std::span<std::uint8_t> operator[](int column) const
         {
-            return {base_ + static_cast<std::size_t>(column) * rows_, static_cast<std::size_t>(rows_)};
+            return {base_ + static_cast<std::size_t>(column) * rows_,
+                    static_cast<std::size_t>(rows_)};
         }
         int size() const { return columns_; }
         std::uint8_t *data() const { return base_; }
@@ -34,7 +41,8 @@ public:
     }
     Plane operator[](int image) const
     {
-        return {const_cast<std::uint8_t *>(data_.data()) + static_cast<std::size_t>(image) * columns_ * rows_,
+        return {const_cast<std::uint8_t *>(data_.data())
+                        + static_cast<std::size_t>(image) * columns_ * rows_,
                 columns_, rows_};
     }
 

@@ -42,4 +42,4 @@ void RenderPlain(const Geometry &g, std::uint8_t *out)
     }
 }
 
-}  // namespace zoom
+} // namespace zoom

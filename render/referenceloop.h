@@ -16,4 +16,4 @@ std::uint8_t EscapeIndex(double x, double y, int limit);
 // w * h indices, row by row.
 void RenderPlain(const Geometry &g, std::uint8_t *out);
 
-}  // namespace zoom
+} // namespace zoom

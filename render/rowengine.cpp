@@ -16,7 +16,8 @@ namespace zoom {
 // Rows that WaitRow waits for at once when it has to sleep.
 constexpr int kWaitBatch = 6;
 
-struct RowEngine::Impl {
+struct RowEngine::Impl
+{
     explicit Impl(unsigned threads);
     ~Impl();
     void Work();
@@ -26,14 +27,14 @@ struct RowEngine::Impl {
     std::vector<std::thread> pool;
 
     std::mutex mutex;
-    std::condition_variable workCv;  // workers: a new image, or quit
-    std::condition_variable rowCv;   // caller: a row is done; Cancel: workers left
+    std::condition_variable workCv; // workers: a new image, or quit
+    std::condition_variable rowCv;  // caller: a row is done; Cancel: workers left
 
     // Guarded by mutex.
     bool quit = false;
-    std::uint64_t generation = 0;  // counts images begun
-    bool open = false;             // the current image still hands out rows
-    int busy = 0;                  // workers inside the current image
+    std::uint64_t generation = 0; // counts images begun
+    bool open = false;            // the current image still hands out rows
+    int busy = 0;                 // workers inside the current image
 
     // The current image: set up under the mutex while no worker is busy,
     // then read by the workers without the lock.
@@ -43,10 +44,10 @@ struct RowEngine::Impl {
     std::unique_ptr<std::atomic<bool>[]> rowDone;
     std::atomic<int> nextRow{0};
     std::atomic<bool> stop{false};
-    std::atomic<bool> sleeper{false};  // the caller sleeps in WaitRow ...
-    std::atomic<int> waitFirst{-1};    // ... until this row
-    std::atomic<int> waitLast{-1};     // ... and this one are done
-    std::atomic<std::uint64_t> iterations{0};  // RowStats of the workers
+    std::atomic<bool> sleeper{false};         // the caller sleeps in WaitRow ...
+    std::atomic<int> waitFirst{-1};           // ... until this row
+    std::atomic<int> waitLast{-1};            // ... and this one are done
+    std::atomic<std::uint64_t> iterations{0}; // RowStats of the workers
     std::atomic<std::uint64_t> shortcuts{0};
 };
 
@@ -89,8 +90,14 @@ void RowEngine::Impl::Work()
         ++busy;
         lock.unlock();
 
-        const ImageJob job{&geometry, xs.data(), ys.data(), pixels.data(), &nextRow, &stop,
-                           [](void *context, int r) { static_cast<Impl *>(context)->RowDone(r); }, this};
+        const ImageJob job{&geometry,
+                           xs.data(),
+                           ys.data(),
+                           pixels.data(),
+                           &nextRow,
+                           &stop,
+                           [](void *context, int r) { static_cast<Impl *>(context)->RowDone(r); },
+                           this};
         const RowStats done = worker.run(job);
         iterations.fetch_add(done.iterations, std::memory_order_relaxed);
         shortcuts.fetch_add(done.shortcuts, std::memory_order_relaxed);
@@ -106,8 +113,9 @@ void RowEngine::Impl::RowDone(int r)
     // Sequentially consistent with the caller's `sleeper` store and row
     // check, so that one of the two sides sees the other.
     rowDone[r].store(true, std::memory_order_seq_cst);
-    if (sleeper.load(std::memory_order_seq_cst) &&
-        (r == waitFirst.load(std::memory_order_seq_cst) || r == waitLast.load(std::memory_order_seq_cst))) {
+    if (sleeper.load(std::memory_order_seq_cst)
+        && (r == waitFirst.load(std::memory_order_seq_cst)
+            || r == waitLast.load(std::memory_order_seq_cst))) {
         // Taking the lock orders this row before the caller's check.
         std::lock_guard<std::mutex> guard(mutex);
         rowCv.notify_all();
@@ -121,7 +129,9 @@ void RowEngine::Impl::CancelLocked(std::unique_lock<std::mutex> &lock)
     rowCv.wait(lock, [&] { return busy == 0; });
 }
 
-RowEngine::RowEngine(unsigned threads) : impl_(std::make_unique<Impl>(threads)) {}
+RowEngine::RowEngine(unsigned threads)
+    : impl_(std::make_unique<Impl>(threads))
+{}
 
 RowEngine::~RowEngine() = default;
 
@@ -138,7 +148,9 @@ void RowEngine::Begin(const Geometry &g)
             d.geometry.h = 0;
         SampleChains(d.geometry, d.xs, d.ys);
         // Never empty, so that even rows of no pixels have an address.
-        d.pixels.assign(std::max<std::size_t>(1, static_cast<std::size_t>(d.geometry.w) * d.geometry.h), 0);
+        d.pixels.assign(std::max<std::size_t>(1, static_cast<std::size_t>(d.geometry.w)
+                                                         * d.geometry.h),
+                        0);
         d.rowDone = std::make_unique<std::atomic<bool>[]>(static_cast<std::size_t>(d.geometry.h));
         for (int r = 0; r < d.geometry.h; ++r)
             d.rowDone[r].store(false, std::memory_order_relaxed);
@@ -172,8 +184,9 @@ const std::uint8_t *RowEngine::WaitRow(int r)
     d.waitLast.store(last, std::memory_order_seq_cst);
     d.sleeper.store(true, std::memory_order_seq_cst);
     d.rowCv.wait(lock, [&] {
-        return (d.rowDone[r].load(std::memory_order_seq_cst) && d.rowDone[last].load(std::memory_order_seq_cst)) ||
-               !d.open;
+        return (d.rowDone[r].load(std::memory_order_seq_cst)
+                && d.rowDone[last].load(std::memory_order_seq_cst))
+               || !d.open;
     });
     d.sleeper.store(false, std::memory_order_relaxed);
     // After Cancel the rows not yet computed never come.
@@ -193,7 +206,8 @@ unsigned RowEngine::threads() const
 
 RowStats RowEngine::statistics() const
 {
-    return {impl_->iterations.load(std::memory_order_relaxed), impl_->shortcuts.load(std::memory_order_relaxed)};
+    return {impl_->iterations.load(std::memory_order_relaxed),
+            impl_->shortcuts.load(std::memory_order_relaxed)};
 }
 
-}  // namespace zoom
+} // namespace zoom

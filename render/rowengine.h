@@ -12,9 +12,10 @@ namespace zoom {
 
 // Computes the rows of one image ahead of the caller on a pool of worker
 // threads. The caller takes the rows in order with WaitRow.
-class RowEngine {
+class RowEngine
+{
 public:
-    explicit RowEngine(unsigned threads = 0);  // 0: one per core
+    explicit RowEngine(unsigned threads = 0); // 0: one per core
     ~RowEngine();
     RowEngine(const RowEngine &) = delete;
     RowEngine &operator=(const RowEngine &) = delete;
@@ -39,4 +40,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace zoom
+} // namespace zoom

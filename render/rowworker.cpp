@@ -19,7 +19,7 @@ void StateBytes(const long double &a, const long double &b, unsigned char *out)
     std::memcpy(out + 10, &b, 10);
 }
 
-}  // namespace
+} // namespace
 
 RowStats RowWorker::run(const ImageJob &job)
 {
@@ -79,7 +79,8 @@ void RowWorker::fillAllRows()
         const int r = job.nextRow->fetch_add(1, std::memory_order_relaxed);
         if (r >= job.geometry->h)
             return;
-        std::fill(job.pixels + static_cast<std::size_t>(r) * w, job.pixels + static_cast<std::size_t>(r + 1) * w, 0);
+        std::fill(job.pixels + static_cast<std::size_t>(r) * w,
+                  job.pixels + static_cast<std::size_t>(r + 1) * w, 0);
         job.rowDone(job.context, r);
     }
 }
@@ -207,8 +208,8 @@ void RowWorker::testAtCheckpoint()
         unsigned char now[20];
         StateBytes(a, b, now);
         ++c.checkpoints;
-        if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0) ||
-            interior::Trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
+        if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0)
+            || interior::Trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
             // Never escapes: let the kernel finish it as at the limit. It
             // counts the steps to the limit, which are not made.
             s_.steps -= s_.limit - s_.k[lane];
@@ -223,4 +224,4 @@ void RowWorker::testAtCheckpoint()
     }
 }
 
-}  // namespace zoom
+} // namespace zoom

@@ -17,24 +17,27 @@ namespace zoom {
 // iteration they actually made, and the points they decided by a proof
 // without iterating to the limit (inside the cardioid or the disc, caught by
 // an attracting cycle, or periodic).
-struct RowStats {
+struct RowStats
+{
     std::uint64_t iterations = 0;
     std::uint64_t shortcuts = 0;
 };
 
 // What a worker needs of an image, and how it hands out and reports rows.
-struct ImageJob {
+struct ImageJob
+{
     const Geometry *geometry;
     const double *xs;
     const double *ys;
     std::uint8_t *pixels;
-    std::atomic<int> *nextRow;      // rows are taken from here in order
-    const std::atomic<bool> *stop;  // set: give up the image
+    std::atomic<int> *nextRow;     // rows are taken from here in order
+    const std::atomic<bool> *stop; // set: give up the image
     void (*rowDone)(void *context, int row);
     void *context;
 };
 
-class RowWorker {
+class RowWorker
+{
 public:
     // Computes rows of the image, taking them one after another from the
     // shared row counter, until none is left or the image is given up. Every
@@ -51,7 +54,8 @@ private:
     // every checkpoint. Besides, an orbit caught in the disc around an
     // attracting cycle of period 1 or 2 (see interior::Trapped) never
     // escapes either.
-    struct CycleTest {
+    struct CycleTest
+    {
         std::int32_t pixel = -1;
         int checkpoints = 0;
         int saveAt = 1;
@@ -71,8 +75,8 @@ private:
     std::uint64_t shortcuts_ = 0;
     CycleTest test_[kernel::kLanes];
     // Kept from image to image, so that the worker allocates once.
-    std::vector<std::int32_t> list_;  // columns of the current row to iterate
-    std::vector<int> pendingRows_;    // rows taken but not yet reported
+    std::vector<std::int32_t> list_; // columns of the current row to iterate
+    std::vector<int> pendingRows_;   // rows taken but not yet reported
 };
 
-}  // namespace zoom
+} // namespace zoom

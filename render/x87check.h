@@ -6,4 +6,5 @@
 #if !defined(__x86_64__) && !defined(__i386__)
 #error "the escape-time arithmetic needs the x87 extended format"
 #endif
-static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64, "long double must be x87 extended");
+static_assert(sizeof(long double) >= 10 && __LDBL_MANT_DIG__ == 64,
+              "long double must be x87 extended");

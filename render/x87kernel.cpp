@@ -4,6 +4,8 @@
 
 namespace zoom::kernel {
 
+// The assembly is laid out by hand, one instruction a line.
+// clang-format off
 #define ZOOM_X(O) "%c[ox]+8*" #O "(%[p])"
 #define ZOOM_Y(O) "%c[ox]+24+8*" #O "(%[p])"
 #define ZOOM_PIX(O) "%c[opix]+4*" #O "(%[p])"
@@ -183,6 +185,7 @@ int RunRow(RowState *s)
     s->passes = passes;
     return result;
 }
+// clang-format on
 
 #undef ZOOM_X
 #undef ZOOM_Y
@@ -192,4 +195,4 @@ int RunRow(RowState *s)
 #undef ZOOM_INSTANCE
 #undef ZOOM_NEXT
 
-}  // namespace zoom::kernel
+} // namespace zoom::kernel

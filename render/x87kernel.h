@@ -29,41 +29,42 @@ namespace zoom::kernel {
 // place. The loop body makes one step of each orbit. The loop leaves every
 // kBlock steps for the tests at the checkpoints, and when an orbit's slot
 // finds no pixel left in the list of the current row.
-struct RowState {
-    long double z[6];          // the slots as stored back
-    double x[3], y[3];         // each orbit's c
+struct RowState
+{
+    long double z[6];  // the slots as stored back
+    double x[3], y[3]; // each orbit's c
     double four;
-    double yRow;               // imaginary part of the row in `list`
-    std::int32_t k[3];         // the step each orbit tests next
-    std::int32_t pix[3];       // its pixel in the image, -1 when idle
-    std::int32_t row[3];       // the row of that pixel
-    std::int32_t next;         // next entry of `list`
-    std::int32_t count;        // entries in `list`
+    double yRow;         // imaginary part of the row in `list`
+    std::int32_t k[3];   // the step each orbit tests next
+    std::int32_t pix[3]; // its pixel in the image, -1 when idle
+    std::int32_t row[3]; // the row of that pixel
+    std::int32_t next;   // next entry of `list`
+    std::int32_t count;  // entries in `list`
     std::int32_t limit;
-    std::int32_t rowBase;      // image index of column 0 of the list's row
-    std::int32_t listRow;      // the list's row
-    const std::int32_t *list;  // columns to iterate
-    const double *xs;          // real parts of the columns
-    std::uint8_t *out;         // the image
-    std::int32_t passes;       // steps to the next checkpoint
-    std::int32_t young;        // orbits are tested from this step on
-    std::int32_t idleWhenEmpty;  // 0: leave the loop when the list is empty
-    std::int32_t active;       // orbits with a pixel
-    std::int64_t steps;        // steps made by the orbits that ended
+    std::int32_t rowBase;       // image index of column 0 of the list's row
+    std::int32_t listRow;       // the list's row
+    const std::int32_t *list;   // columns to iterate
+    const double *xs;           // real parts of the columns
+    std::uint8_t *out;          // the image
+    std::int32_t passes;        // steps to the next checkpoint
+    std::int32_t young;         // orbits are tested from this step on
+    std::int32_t idleWhenEmpty; // 0: leave the loop when the list is empty
+    std::int32_t active;        // orbits with a pixel
+    std::int64_t steps;         // steps made by the orbits that ended
 };
 static_assert(sizeof(long double) == 16, "layout of RowState");
 // The kernel finds y, four and row at fixed distances from x and pix, the
 // list's fields from next and list (an asm statement takes at most 30
 // operands).
-static_assert(offsetof(RowState, y) == offsetof(RowState, x) + 24 &&
-                  offsetof(RowState, four) == offsetof(RowState, x) + 48 &&
-                  offsetof(RowState, row) == offsetof(RowState, pix) + 12,
+static_assert(offsetof(RowState, y) == offsetof(RowState, x) + 24
+                      && offsetof(RowState, four) == offsetof(RowState, x) + 48
+                      && offsetof(RowState, row) == offsetof(RowState, pix) + 12,
               "layout of RowState");
-static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4 &&
-                  offsetof(RowState, rowBase) == offsetof(RowState, next) + 12 &&
-                  offsetof(RowState, listRow) == offsetof(RowState, next) + 16 &&
-                  offsetof(RowState, xs) == offsetof(RowState, list) + 8 &&
-                  offsetof(RowState, out) == offsetof(RowState, list) + 16,
+static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
+                      && offsetof(RowState, rowBase) == offsetof(RowState, next) + 12
+                      && offsetof(RowState, listRow) == offsetof(RowState, next) + 16
+                      && offsetof(RowState, xs) == offsetof(RowState, list) + 8
+                      && offsetof(RowState, out) == offsetof(RowState, list) + 16,
               "layout of RowState");
 
 constexpr int kLanes = 3;
@@ -84,9 +85,9 @@ constexpr int kYoungMin = 32;
 constexpr int kYoungMax = 256;
 
 // Results of RunRow.
-constexpr int kCheckpoint = 0;  // all slots stored back
-constexpr int kAllIdle = 1;     // no orbit has a pixel
-constexpr int kListEmpty = 2;   // an orbit went idle; all slots stored back
+constexpr int kCheckpoint = 0; // all slots stored back
+constexpr int kAllIdle = 1;    // no orbit has a pixel
+constexpr int kListEmpty = 2;  // an orbit went idle; all slots stored back
 
 // Runs the orbits until the next checkpoint, until an orbit finds the list
 // empty (unless idleWhenEmpty), or until no orbit has a pixel. Adds the
@@ -94,4 +95,4 @@ constexpr int kListEmpty = 2;   // an orbit went idle; all slots stored back
 // limit - 1 for an orbit at the limit.
 int RunRow(RowState *s);
 
-}  // namespace zoom::kernel
+} // namespace zoom::kernel

@@ -17,7 +17,7 @@
 namespace {
 const QString kIdleCaption = QStringLiteral("Vergrößerungen zeichnen");
 const QString kRunCaption = QStringLiteral("Abbruch");
-}  // namespace
+} // namespace
 
 void Tfmandel::ZeichnenClick(QObject *)
 {

@@ -56,7 +56,8 @@ QRgb Entry(const PaletteTable &t, int entry)
     return qRgb(t[3 * entry], t[3 * entry + 1], t[3 * entry + 2]);
 }
 
-class ColourTest : public WindowTest {
+class ColourTest : public WindowTest
+{
 protected:
     void SetUp() override
     {
@@ -70,11 +71,15 @@ protected:
         WindowTest::TearDown();
     }
 
-    QImage shot(int n) const { return window->thumbnail(n)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage shot(int n) const
+    {
+        return window->thumbnail(n)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     // Every pixel of thumbnail n against the colour expected for the colour
     // index that the store holds for it; the first mismatch is described.
-    ::testing::AssertionResult showsIndices(int n, const std::function<QRgb(int index)> &colour) const
+    ::testing::AssertionResult showsIndices(int n,
+                                            const std::function<QRgb(int index)> &colour) const
     {
         const QImage img = shot(n);
         if (img.size() != window->mandel1->size())
@@ -85,8 +90,9 @@ protected:
                 const QRgb want = colour(index);
                 if (img.pixel(x, y) != want)
                     return ::testing::AssertionFailure()
-                           << "thumbnail " << n << " pixel (" << x << ", " << y << ") index " << index << ": shows "
-                           << std::hex << img.pixel(x, y) << ", expected " << want;
+                           << "thumbnail " << n << " pixel (" << x << ", " << y << ") index "
+                           << index << ": shows " << std::hex << img.pixel(x, y) << ", expected "
+                           << want;
             }
         return ::testing::AssertionSuccess();
     }
@@ -108,7 +114,10 @@ protected:
                     window->iterations[i][x][y] = pattern(i, x, y);
     }
 
-    static std::uint8_t mixed(int i, int x, int y) { return static_cast<std::uint8_t>(x + 3 * y + 17 * i); }
+    static std::uint8_t mixed(int i, int x, int y)
+    {
+        return static_cast<std::uint8_t>(x + 3 * y + 17 * i);
+    }
 
     void tick() { window->Timer1Timer(nullptr); }
 };
@@ -172,10 +181,11 @@ TEST_F(ColourTest, ChoiceDuringARunEndsItAndTheNextTickRecolours)
     for (int n = 1; n <= 6; ++n)
         before.push_back(shot(n));
     const std::vector<std::uint8_t> plane1(window->iterations[1].data(),
-                                           window->iterations[1].data() +
-                                               window->iterations.columns() * window->iterations.rows());
+                                           window->iterations[1].data()
+                                                   + window->iterations.columns()
+                                                             * window->iterations.rows());
 
-    window->idle = false;  // the choice arrives in a run's event pump
+    window->idle = false; // the choice arrives in a run's event pump
     QTest::mouseClick(window->RadioGroup1->item(3), Qt::LeftButton);
 
     EXPECT_TRUE(window->idle);
@@ -210,11 +220,15 @@ TEST_F(ColourTest, CyclingBeforeAnyRunFillsEveryThumbnailWithEntryZero)
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     EXPECT_EQ(window->Button1->text(), QStringLiteral("Anhalten"));
     EXPECT_TRUE(window->Timer1->isActive());
-    window->Timer1->stop();  // ticks by hand from here
+    window->Timer1->stop(); // ticks by hand from here
 
-    const struct { const char *palette; QRgb colour; } cases[] = {
-        {"VERTIGO", qRgb(0, 0, 0)}, {"SPEZIAL", qRgb(255, 255, 255)}, {"NEON", qRgb(0, 0, 0)},
-        {"STANDARD", qRgb(0, 0, 0)}, {"VERTIGO", qRgb(0, 0, 0)},
+    const struct
+    {
+        const char *palette;
+        QRgb colour;
+    } cases[] = {
+            {"VERTIGO", qRgb(0, 0, 0)},  {"SPEZIAL", qRgb(255, 255, 255)}, {"NEON", qRgb(0, 0, 0)},
+            {"STANDARD", qRgb(0, 0, 0)}, {"VERTIGO", qRgb(0, 0, 0)},
     };
     for (const auto &c : cases) {
         LoadPalette(c.palette);
@@ -228,8 +242,13 @@ TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
     const PaletteTable t = Distinct();
     activePalette = t;
     fillStore(mixed);
-    const struct { int x; std::uint8_t index; int entry; } marks[] = {
-        {0, 1, 3}, {1, 253, 255}, {2, 254, 1}, {3, 255, 2}, {4, 0, 0}, {5, 100, 102},
+    const struct
+    {
+        int x;
+        std::uint8_t index;
+        int entry;
+    } marks[] = {
+            {0, 1, 3}, {1, 253, 255}, {2, 254, 1}, {3, 255, 2}, {4, 0, 0}, {5, 100, 102},
     };
     for (int i = 1; i <= 6; ++i)
         for (const auto &m : marks)
@@ -242,7 +261,8 @@ TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
         const QImage img = shot(i);
         const Picture &picture = *window->images[i];
         for (const auto &m : marks) {
-            EXPECT_EQ(img.pixel(m.x, 7), Entry(t, m.entry)) << "image " << i << " index " << int(m.index);
+            EXPECT_EQ(img.pixel(m.x, 7), Entry(t, m.entry))
+                    << "image " << i << " index " << int(m.index);
             // The picture holds blue, green, red.
             const std::uint8_t *p = picture.row(7) + 3 * m.x;
             EXPECT_EQ(p[0], t[3 * m.entry + 2]);
@@ -298,7 +318,7 @@ TEST_F(ColourTest, IndexZeroNeverChangesColour)
     const PaletteTable t = Distinct();
     activePalette = t;
     fillStore(mixed);
-    std::vector<std::pair<int, int>> zeros;  // of image 2
+    std::vector<std::pair<int, int>> zeros; // of image 2
     for (int x = 0; x < 380; ++x)
         for (int y = 0; y < 250; ++y)
             if (window->iterations[2][x][y] == 0)
@@ -317,12 +337,14 @@ TEST_F(ColourTest, IndexZeroNeverChangesColour)
             ASSERT_EQ(p[0], 255);
         }
         // A non-zero index moves one entry each tick.
-        const int entry = picture.row(13)[3 * 11 + 2];  // red byte = entry
+        const int entry = picture.row(13)[3 * 11 + 2]; // red byte = entry
         if (previousEntry >= 0)
             ASSERT_EQ(entry, previousEntry % 255 + 1) << "phase " << window->cyclePhase;
         previousEntry = entry;
         if (k % 100 == 99)
-            EXPECT_TRUE(showsIndices(2, [&](int index) { return Entry(t, CycledEntry(index, window->cyclePhase)); }));
+            EXPECT_TRUE(showsIndices(2, [&](int index) {
+                return Entry(t, CycledEntry(index, window->cyclePhase));
+            }));
     }
     EXPECT_EQ(window->cyclePhase, 300);
 }
@@ -346,7 +368,8 @@ TEST_F(ColourTest, OffAndOnResumesThePhase)
     EXPECT_EQ(window->cyclePhase, stopped);
     for (int n = 1; n <= 6; ++n)
         EXPECT_EQ(shot(n), last[n - 1]) << "thumbnail " << n;
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(activePalette, CycledEntry(index, stopped)); }));
+    EXPECT_TRUE(allShowIndices(
+            [&](int index) { return Entry(activePalette, CycledEntry(index, stopped)); }));
 
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     EXPECT_EQ(window->Button1->text(), QStringLiteral("Anhalten"));
@@ -389,7 +412,7 @@ TEST_F(ColourTest, LayoutRestartsThePhaseAndTheNextTickShowsTheStoreAtTheNewSize
     fillStore([](int i, int x, int y) { return static_cast<std::uint8_t>((x + y + i) % 255 + 1); });
     window->cyclePhase = 1000;
 
-    window->MaPanel->resize(1361, 900);  // thumbnails 499 x 299
+    window->MaPanel->resize(1361, 900); // thumbnails 499 x 299
     QCoreApplication::processEvents();
     EXPECT_EQ(window->cyclePhase, 0);
     ASSERT_EQ(window->mandel1->size(), QSize(499, 299));
@@ -474,4 +497,4 @@ TEST_F(ColourTest, TicksReuseTheSixPictures)
     }
 }
 
-}  // namespace
+} // namespace

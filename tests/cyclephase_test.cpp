@@ -29,26 +29,50 @@ PaletteTable Distinct()
 
 TEST(CycledEntry, MapsIndexAndPhaseToAnEntry)
 {
-    const struct { int index; std::int32_t phase; int entry; } cases[] = {
-        // the first tick after a layout
-        {1, 1, 3}, {253, 1, 255}, {254, 1, 1}, {255, 1, 2}, {0, 1, 0}, {100, 1, 102},
-        // phase 0: one place on
-        {1, 0, 2}, {254, 0, 255}, {255, 0, 1},
-        // the run's own colours come back at 254, 509, 764
-        {1, 254, 1}, {128, 254, 128}, {255, 254, 255}, {77, 509, 77}, {200, 764, 200},
-        // index 0 keeps entry 0 at every phase
-        {0, 0, 0}, {0, 254, 0}, {0, 255, 0}, {0, kMaxPhase, 0},
-        // the top of the phase range: 2147483647 = 127 (mod 255)
-        {255, kMaxPhase, 128}, {1, kMaxPhase, 129}, {127, kMaxPhase, 255}, {128, kMaxPhase, 1},
-        {200, kMaxPhase - 100, 228},
+    const struct
+    {
+        int index;
+        std::int32_t phase;
+        int entry;
+    } cases[] = {
+            // the first tick after a layout
+            {1, 1, 3},
+            {253, 1, 255},
+            {254, 1, 1},
+            {255, 1, 2},
+            {0, 1, 0},
+            {100, 1, 102},
+            // phase 0: one place on
+            {1, 0, 2},
+            {254, 0, 255},
+            {255, 0, 1},
+            // the run's own colours come back at 254, 509, 764
+            {1, 254, 1},
+            {128, 254, 128},
+            {255, 254, 255},
+            {77, 509, 77},
+            {200, 764, 200},
+            // index 0 keeps entry 0 at every phase
+            {0, 0, 0},
+            {0, 254, 0},
+            {0, 255, 0},
+            {0, kMaxPhase, 0},
+            // the top of the phase range: 2147483647 = 127 (mod 255)
+            {255, kMaxPhase, 128},
+            {1, kMaxPhase, 129},
+            {127, kMaxPhase, 255},
+            {128, kMaxPhase, 1},
+            {200, kMaxPhase - 100, 228},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CycledEntry(c.index, c.phase), c.entry) << "index " << c.index << " phase " << c.phase;
+        EXPECT_EQ(CycledEntry(c.index, c.phase), c.entry)
+                << "index " << c.index << " phase " << c.phase;
 }
 
 TEST(CycledEntry, EveryTickMovesOnePlaceThroughEntriesOneTo255)
 {
-    std::vector<std::pair<std::int32_t, std::int32_t>> ranges = {{0, 600}, {kMaxPhase - 600, kMaxPhase - 1}};
+    std::vector<std::pair<std::int32_t, std::int32_t>> ranges = {{0, 600},
+                                                                 {kMaxPhase - 600, kMaxPhase - 1}};
     for (auto [from, to] : ranges)
         for (std::int32_t p = from; p <= to; ++p)
             for (int index = 1; index <= 255; ++index) {
@@ -61,8 +85,11 @@ TEST(CycledEntry, EveryTickMovesOnePlaceThroughEntriesOneTo255)
 
 TEST(NextCyclePhase, CountsUpAndWrapsTo255)
 {
-    const struct { std::int32_t from, to; } cases[] = {
-        {0, 1}, {1, 2}, {253, 254}, {254, 255}, {kMaxPhase - 1, kMaxPhase}, {kMaxPhase, 255},
+    const struct
+    {
+        std::int32_t from, to;
+    } cases[] = {
+            {0, 1}, {1, 2}, {253, 254}, {254, 255}, {kMaxPhase - 1, kMaxPhase}, {kMaxPhase, 255},
     };
     for (const auto &c : cases)
         EXPECT_EQ(NextCyclePhase(c.from), c.to) << c.from;
@@ -82,4 +109,4 @@ TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
     }
 }
 
-}  // namespace
+} // namespace

@@ -19,7 +19,8 @@
 namespace {
 
 // An image to compute: its size, factor and target.
-struct ImageCase {
+struct ImageCase
+{
     int w, h;
     double factor, re, im;
 };
@@ -37,7 +38,8 @@ std::uint8_t OracleIndex(double x, double y, int limit)
 
 // The image through the row engine, taking the rows in order as the window
 // does.
-std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, double rawFactor, double re, double im)
+std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, double rawFactor,
+                                      double re, double im)
 {
     const zoom::Geometry g = zoom::MakeGeometry(w, h, zoom::ClampFactor(rawFactor), re, im);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
@@ -54,7 +56,8 @@ std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, dou
 }
 
 // Where two images differ: count and first position.
-std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<std::uint8_t> &want, int w)
+std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<std::uint8_t> &want,
+                        int w)
 {
     if (got.size() != want.size())
         return "sizes differ";
@@ -63,8 +66,8 @@ std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<
     for (std::size_t i = 0; i < got.size(); ++i) {
         if (got[i] != want[i]) {
             if (count == 0)
-                first = "row " + std::to_string(i / w) + " column " + std::to_string(i % w) + ": " +
-                        std::to_string(got[i]) + " instead of " + std::to_string(want[i]);
+                first = "row " + std::to_string(i / w) + " column " + std::to_string(i % w) + ": "
+                        + std::to_string(got[i]) + " instead of " + std::to_string(want[i]);
             ++count;
         }
     }
@@ -84,7 +87,8 @@ const double kDefaultFactors[] = {10, 100, 1000, 10000, 100000, 1000000};
 
 // ---------------------------------------------------------------------------
 
-struct FactorCase {
+struct FactorCase
+{
     double factor;
     double clamped;
     int limit;
@@ -93,27 +97,17 @@ struct FactorCase {
 TEST(EngineFactor, ClampAndLimit)
 {
     const FactorCase cases[] = {
-        {10, 10, 200},
-        {100, 100, 500},
-        {1000, 1000, 5000},
-        {10000, 10000, 5000},
-        {1e8, 1e8, 5000},
-        {0, 1.0, 200},
-        {0.1, 0.1, 200},
-        {0.09, 1.0, 200},
-        {-0.09, 1.0, 200},
-        {1e9, 1e8, 5000},
-        {-10, -10, 200},
-        {-1e9, -1e9, 200},
-        {40.0, 40.0, 200},
-        {40.1, 40.1, 201},   // the double 40.1 is slightly above: 200.5000000000000071
-        {40.5, 40.5, 202},   // exactly 202.5: halves to even
-        {40.7, 40.7, 204},   // 203.5000000000000142
-        {41.5, 41.5, 208},   // exactly 207.5: to even
-        {999.9, 999.9, 4999},  // 4999.4999999999998863
-        {999.95, 999.95, 5000},
-        {1000.1, 1000.1, 5000},
-        {-1000, -1000, 200},
+            {10, 10, 200},          {100, 100, 500},        {1000, 1000, 5000},
+            {10000, 10000, 5000},   {1e8, 1e8, 5000},       {0, 1.0, 200},
+            {0.1, 0.1, 200},        {0.09, 1.0, 200},       {-0.09, 1.0, 200},
+            {1e9, 1e8, 5000},       {-10, -10, 200},        {-1e9, -1e9, 200},
+            {40.0, 40.0, 200},      {40.1, 40.1, 201}, // the double 40.1 is slightly above:
+                                                       // 200.5000000000000071
+            {40.5, 40.5, 202},                         // exactly 202.5: halves to even
+            {40.7, 40.7, 204},                         // 203.5000000000000142
+            {41.5, 41.5, 208},                         // exactly 207.5: to even
+            {999.9, 999.9, 4999},                      // 4999.4999999999998863
+            {999.95, 999.95, 5000}, {1000.1, 1000.1, 5000}, {-1000, -1000, 200},
     };
     for (const FactorCase &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
@@ -166,14 +160,15 @@ TEST(EngineGeometry, DefaultThumbnail)
 TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
 {
     const ImageCase cases[] = {
-        {380, 250, 1000000, -0.7492401216, 0.1308411215},
-        {381, 251, 0.1, 0.3, -0.2},
-        {200, 300, -10, -1.41, 0.0},
-        {1, 1, 1e8, 0.25, 0.0},
-        {97, 13, 3.7, -2.0, 1.0},
+            {380, 250, 1000000, -0.7492401216, 0.1308411215},
+            {381, 251, 0.1, 0.3, -0.2},
+            {200, 300, -10, -1.41, 0.0},
+            {1, 1, 1e8, 0.25, 0.0},
+            {97, 13, 3.7, -2.0, 1.0},
     };
     for (const ImageCase &c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor));
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor "
+                     + std::to_string(c.factor));
         const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, c.factor, c.re, c.im);
         const mpfroracle::Geometry o = mpfroracle::geometry(c.w, c.h, c.factor, c.re, c.im);
         EXPECT_EQ(g.limit, o.limit);
@@ -195,33 +190,34 @@ TEST(EngineGeometry, NegativeFactorReversesBothAxes)
     EXPECT_EQ(g.limit, 200);
 }
 
-struct PointCase {
+struct PointCase
+{
     const char *name;
     double x, y;
     int limit;
-    int index;  // -1: only compared with the oracle
+    int index; // -1: only compared with the oracle
 };
 
 TEST(EngineEscape, KnownPoints)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const PointCase cases[] = {
-        {"0", 0.0, 0.0, 200, 0},
-        {"i", 0.0, 1.0, 200, 0},
-        {"i at 5000", 0.0, 1.0, 5000, 0},
-        {"0.5", 0.5, 0.0, 200, 4},
-        {"1", 1.0, 0.0, 200, 1},
-        {"-2 (reaches |z|^2 = 4 exactly)", -2.0, 0.0, 200, 1},
-        {"-1.75 (period-3 window)", -1.75, 0.0, 5000, 0},
-        {"0.26", 0.26, 0.0, 5000, -1},
-        {"-0.75 + 0.1i", -0.75, 0.1, 5000, -1},
-        {"large |c|", 30.0, -20.0, 200, 1},
-        {"limit 1: stops before the first step", 1.0, 0.0, 1, 0},
-        {"limit 2: one step", 1.0, 0.0, 2, 1},
-        {"limit 4: 0.5 needs a fourth step", 0.5, 0.0, 4, 0},
-        {"limit 5", 0.5, 0.0, 5, 4},
-        {"NaN real part", nan, 0.0, 200, 0},
-        {"NaN imaginary part", 0.0, nan, 200, 0},
+            {"0", 0.0, 0.0, 200, 0},
+            {"i", 0.0, 1.0, 200, 0},
+            {"i at 5000", 0.0, 1.0, 5000, 0},
+            {"0.5", 0.5, 0.0, 200, 4},
+            {"1", 1.0, 0.0, 200, 1},
+            {"-2 (reaches |z|^2 = 4 exactly)", -2.0, 0.0, 200, 1},
+            {"-1.75 (period-3 window)", -1.75, 0.0, 5000, 0},
+            {"0.26", 0.26, 0.0, 5000, -1},
+            {"-0.75 + 0.1i", -0.75, 0.1, 5000, -1},
+            {"large |c|", 30.0, -20.0, 200, 1},
+            {"limit 1: stops before the first step", 1.0, 0.0, 1, 0},
+            {"limit 2: one step", 1.0, 0.0, 2, 1},
+            {"limit 4: 0.5 needs a fourth step", 0.5, 0.0, 4, 0},
+            {"limit 5", 0.5, 0.0, 5, 4},
+            {"NaN real part", nan, 0.0, 200, 0},
+            {"NaN imaginary part", 0.0, nan, 200, 0},
     };
     for (const PointCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -254,8 +250,8 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
     ASSERT_TRUE(FindPointEscapingAfter(256, x, y));
     ASSERT_EQ(mpfroracle::escapeSteps(x, y, 5000), 256);
     EXPECT_EQ(zoom::EscapeIndex(x, y, 5000), 0);
-    EXPECT_EQ(zoom::EscapeIndex(x, y, 257), 0);  // the last step allowed
-    EXPECT_EQ(zoom::EscapeIndex(x, y, 256), 0);  // stopped before it
+    EXPECT_EQ(zoom::EscapeIndex(x, y, 257), 0); // the last step allowed
+    EXPECT_EQ(zoom::EscapeIndex(x, y, 256), 0); // stopped before it
 
     double x2 = 0, y2 = 0;
     ASSERT_TRUE(FindPointEscapingAfter(300, x2, y2));
@@ -266,7 +262,8 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
     // The same points through the engine: a one-pixel image whose sample
     // falls exactly on the point (steps of 2^-10 keep every sum exact).
     zoom::RowEngine engine(2);
-    const struct {
+    const struct
+    {
         double x;
         int index;
     } pixels[] = {{x, 0}, {x2, 300 - 256}};
@@ -286,14 +283,15 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
 TEST(EngineRender, PlainMatchesOracle)
 {
     const ImageCase cases[] = {
-        {120, 80, 10, -1.41, 0.0},
-        {64, 40, 0.1, 0.0, 0.0},
-        {50, 50, -10, -0.5, 0.3},
-        {33, 17, 1.0, -0.75, 0.0},
+            {120, 80, 10, -1.41, 0.0},
+            {64, 40, 0.1, 0.0, 0.0},
+            {50, 50, -10, -0.5, 0.3},
+            {33, 17, 1.0, -0.75, 0.0},
     };
     for (const ImageCase &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
-        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, zoom::ClampFactor(c.factor), c.re, c.im);
+        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, zoom::ClampFactor(c.factor), c.re,
+                                                    c.im);
         std::vector<std::uint8_t> got(static_cast<std::size_t>(c.w) * c.h, 77);
         zoom::RenderPlain(g, got.data());
         EXPECT_EQ(Differences(got, OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w), "");
@@ -302,7 +300,8 @@ TEST(EngineRender, PlainMatchesOracle)
 
 // The six images of the default series and of a target in the seahorse
 // valley, computed by the engine, against the oracle.
-struct SeriesCase {
+struct SeriesCase
+{
     const char *name;
     double re, im;
 };
@@ -312,7 +311,8 @@ void PrintTo(const SeriesCase &c, std::ostream *os)
     *os << c.name << " (" << c.re << ", " << c.im << ")";
 }
 
-class EngineSeries : public ::testing::TestWithParam<SeriesCase> {};
+class EngineSeries : public ::testing::TestWithParam<SeriesCase>
+{};
 
 TEST_P(EngineSeries, WholeSeriesMatchesOracle)
 {
@@ -329,7 +329,9 @@ TEST_P(EngineSeries, WholeSeriesMatchesOracle)
 INSTANTIATE_TEST_SUITE_P(Targets, EngineSeries,
                          ::testing::Values(SeriesCase{"default", -1.41, 0.0},
                                            SeriesCase{"seahorse", -0.7492401216, 0.1308411215}),
-                         [](const ::testing::TestParamInfo<SeriesCase> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<SeriesCase> &info) {
+                             return std::string(info.param.name);
+                         });
 
 // Images across the edges of the main cardioid and the disc around -1, with
 // the highest limit, where the engine decides early that orbits never escape
@@ -340,7 +342,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, EngineSeries,
 // just outside that escape late or not at all within the limit.
 TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
 {
-    struct Case {
+    struct Case
+    {
         const char *name;
         double re, im, factor;
     };
@@ -382,10 +385,10 @@ TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
     const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " " + std::to_string(c.im) + " factor " +
-                     std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
-                              w),
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " "
+                     + std::to_string(c.im) + " factor " + std::to_string(c.factor));
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
+                              OracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
@@ -395,31 +398,32 @@ TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
 // after long and irregular times.
 TEST(EngineRender, OtherComponentsAndFilamentsMatchOracle)
 {
-    struct Case {
+    struct Case
+    {
         const char *name;
         double re, im, factor;
     };
     const Case cases[] = {
-        {"period-3 window, its cusp", -1.75, 0.0, 1e4},
-        {"period-3 window, its cusp", -1.75, 0.0, 1e8},
-        {"period-3 window, doubling to period 6", -1.7685, 0.0, 1e4},
-        {"period-3 bulb above the cardioid", -0.1226, 0.7449, 1000},
-        {"period-4 disc", -1.3107, 0.0, 1000},
-        {"period-4 disc, doubling to period 8", -1.3680989, 0.0, 1e6},
-        {"period-8 disc, doubling to period 16", -1.3940462, 0.0, 1e6},
-        {"filament tip at -2", -2.0, 0.0, 1e4},
-        {"filament near -1.9", -1.9, 0.0, 1000},
-        {"dendrite at i", 0.0, 1.0, 1e6},
-        {"Misiurewicz point", -0.10109636, 0.95628651, 1e5},
-        {"spiral in the seahorse valley", -0.7436447860, 0.1318252536, 1e8},
+            {"period-3 window, its cusp", -1.75, 0.0, 1e4},
+            {"period-3 window, its cusp", -1.75, 0.0, 1e8},
+            {"period-3 window, doubling to period 6", -1.7685, 0.0, 1e4},
+            {"period-3 bulb above the cardioid", -0.1226, 0.7449, 1000},
+            {"period-4 disc", -1.3107, 0.0, 1000},
+            {"period-4 disc, doubling to period 8", -1.3680989, 0.0, 1e6},
+            {"period-8 disc, doubling to period 16", -1.3940462, 0.0, 1e6},
+            {"filament tip at -2", -2.0, 0.0, 1e4},
+            {"filament near -1.9", -1.9, 0.0, 1000},
+            {"dendrite at i", 0.0, 1.0, 1e6},
+            {"Misiurewicz point", -0.10109636, 0.95628651, 1e5},
+            {"spiral in the seahorse valley", -0.7436447860, 0.1318252536, 1e8},
     };
     const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " " + std::to_string(c.im) + " factor " +
-                     std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
-                              w),
+        SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " "
+                     + std::to_string(c.im) + " factor " + std::to_string(c.factor));
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
+                              OracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
@@ -429,14 +433,16 @@ TEST(EngineRender, OtherComponentsAndFilamentsMatchOracle)
 // |z| = 2; an 8 x 8 one at factor 0.5 samples c = -2, 2i and 4 among others.
 TEST(EngineRender, OrbitsReachingTwoExactlyEscapeThere)
 {
-    struct Case {
+    struct Case
+    {
         int w, h;
         double factor;
     };
     const Case cases[] = {{4, 4, 1.0}, {8, 8, 0.5}, {16, 16, 1.0}};
     zoom::RowEngine engine;
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h) + " factor " + std::to_string(c.factor));
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h) + " factor "
+                     + std::to_string(c.factor));
         const std::vector<std::uint8_t> want = OracleImage(c.w, c.h, c.factor, 0.0, 0.0);
         EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, 0.0, 0.0), want, c.w), "");
     }
@@ -446,25 +452,26 @@ TEST(EngineRender, OrbitsReachingTwoExactlyEscapeThere)
 
 TEST(EngineRender, UnusualFactorsMatchOracle)
 {
-    struct Case {
+    struct Case
+    {
         double factor, re, im;
     };
     const Case cases[] = {
-        {-10, -1.41, 0.0},   // both axes reversed
-        {0.1, -1.41, 0.0},   // a region 40 wide: huge |c|
-        {0.0, 0.0, 0.0},     // clamps to 1
-        {1e9, -0.7492401216, 0.1308411215},
-        {3.3, -1.0, 0.0},
-        {1e5, -1.401155, 0.0},  // near the end of the period doubling
-        {10, std::numeric_limits<double>::quiet_NaN(), 0.0},
-        {-std::numeric_limits<double>::infinity(), -1.41, 0.0},  // every sample on the target
+            {-10, -1.41, 0.0}, // both axes reversed
+            {0.1, -1.41, 0.0}, // a region 40 wide: huge |c|
+            {0.0, 0.0, 0.0},   // clamps to 1
+            {1e9, -0.7492401216, 0.1308411215},
+            {3.3, -1.0, 0.0},
+            {1e5, -1.401155, 0.0}, // near the end of the period doubling
+            {10, std::numeric_limits<double>::quiet_NaN(), 0.0},
+            {-std::numeric_limits<double>::infinity(), -1.41, 0.0}, // every sample on the target
     };
     const int w = 160 / ImageScale(), h = 100 / ImageScale();
     zoom::RowEngine engine;
     for (const Case &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im), OracleImage(w, h, c.factor, c.re, c.im),
-                              w),
+        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
+                              OracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
@@ -494,9 +501,11 @@ TEST(EngineRows, CancelThenNextImage)
     engine.Cancel();
     // Rows of a cancelled image that were never computed do not come.
     const std::uint8_t *late = engine.WaitRow(h - 1);
-    (void)late;  // may have been computed before the cancel; must not block
+    (void)late; // may have been computed before the cancel; must not block
 
-    EXPECT_EQ(Differences(EngineImage(engine, w, h, 10000, -1.41, 0.0), OracleImage(w, h, 10000, -1.41, 0.0), w), "");
+    EXPECT_EQ(Differences(EngineImage(engine, w, h, 10000, -1.41, 0.0),
+                          OracleImage(w, h, 10000, -1.41, 0.0), w),
+              "");
 
     // Begin while an image is in progress replaces it.
     engine.Begin(zoom::MakeGeometry(w, h, 1e6, -1.41, 0.0));
@@ -516,18 +525,18 @@ TEST(EngineRows, CancelThenNextImage)
 TEST(EngineRows, NarrowAndShortImagesMatchOracle)
 {
     const ImageCase cases[] = {
-        {1, 40, 100, -1.41, 0.0},
-        {2, 30, 100, -0.7492401216, 0.1308411215},
-        {3, 25, 1000, -1.41, 0.0},
-        {4, 20, 10, -0.7492401216, 0.1308411215},
-        {5, 1, 100, -0.7492401216, 0.1308411215},
-        {7, 2, 1000, -0.75, 0.05},
+            {1, 40, 100, -1.41, 0.0},
+            {2, 30, 100, -0.7492401216, 0.1308411215},
+            {3, 25, 1000, -1.41, 0.0},
+            {4, 20, 10, -0.7492401216, 0.1308411215},
+            {5, 1, 100, -0.7492401216, 0.1308411215},
+            {7, 2, 1000, -0.75, 0.05},
     };
     for (unsigned threads : {1u, 2u}) {
         zoom::RowEngine engine(threads);
         for (const ImageCase &c : cases) {
-            SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor " + std::to_string(c.factor) +
-                         ", " + std::to_string(threads) + " threads");
+            SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor "
+                         + std::to_string(c.factor) + ", " + std::to_string(threads) + " threads");
             EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, c.re, c.im),
                                   OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w),
                       "");
@@ -538,7 +547,7 @@ TEST(EngineRows, NarrowAndShortImagesMatchOracle)
 TEST(EngineRows, RowsOutOfRangeAndEmptyImages)
 {
     zoom::RowEngine engine(2);
-    EXPECT_EQ(engine.WaitRow(0), nullptr);  // nothing begun
+    EXPECT_EQ(engine.WaitRow(0), nullptr); // nothing begun
     engine.Begin(zoom::MakeGeometry(10, 4, 10.0, 0.0, 0.0));
     EXPECT_EQ(engine.WaitRow(-1), nullptr);
     EXPECT_EQ(engine.WaitRow(4), nullptr);
@@ -551,4 +560,4 @@ TEST(EngineRows, RowsOutOfRangeAndEmptyImages)
         EXPECT_NE(engine.WaitRow(r), nullptr);
 }
 
-}  // namespace
+} // namespace

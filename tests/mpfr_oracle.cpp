@@ -8,15 +8,24 @@ namespace mpfroracle {
 
 namespace {
 
-constexpr mpfr_prec_t kBits = 64;  // the significand of the x87 extended format
+constexpr mpfr_prec_t kBits = 64; // the significand of the x87 extended format
 constexpr mpfr_rnd_t kNearest = MPFR_RNDN;
 
 // One extended-precision value.
-class Ext {
+class Ext
+{
 public:
     Ext() { mpfr_init2(v_, kBits); }
-    explicit Ext(double d) : Ext() { mpfr_set_d(v_, d, kNearest); }
-    Ext(const Ext &other) : Ext() { mpfr_set(v_, other.v_, kNearest); }
+    explicit Ext(double d)
+        : Ext()
+    {
+        mpfr_set_d(v_, d, kNearest);
+    }
+    Ext(const Ext &other)
+        : Ext()
+    {
+        mpfr_set(v_, other.v_, kNearest);
+    }
     Ext &operator=(const Ext &other)
     {
         mpfr_set(v_, other.v_, kNearest);
@@ -67,7 +76,7 @@ Ext fromInt(long i)
     return r;
 }
 
-}  // namespace
+} // namespace
 
 double clampFactor(double factor)
 {
@@ -86,7 +95,7 @@ int iterationLimit(double clampedFactor)
 {
     const Ext product = fromInt(5) * Ext(clampedFactor);
     Ext rounded;
-    mpfr_rint(rounded.get(), product.get(), MPFR_RNDN);  // halves to even
+    mpfr_rint(rounded.get(), product.get(), MPFR_RNDN); // halves to even
     if (mpfr_nan_p(rounded.get()) || mpfr_cmp_si(rounded.get(), 200) < 0)
         return 200;
     if (mpfr_cmp_si(rounded.get(), 5000) > 0)
@@ -112,7 +121,8 @@ int escapeSteps(double x, double y, int limit)
 {
     // The same steps as with Ext, on variables set up once: the oracle runs
     // billions of steps in the tests.
-    struct Variables {
+    struct Variables
+    {
         Variables() { mpfr_inits2(kBits, X, Y, a, b, A, B, t, M, bb, nullptr); }
         ~Variables() { mpfr_clears(X, Y, a, b, A, B, t, M, bb, nullptr); }
         mpfr_t X, Y, a, b, A, B, t, M, bb;
@@ -127,16 +137,16 @@ int escapeSteps(double x, double y, int limit)
     for (int k = 1;; ++k) {
         if (k == limit)
             return 0;
-        mpfr_mul(v.t, v.a, v.b, kNearest);   // t = a*b
-        mpfr_mul_2ui(v.b, v.t, 1, kNearest);  // b = t + t (exact)
-        mpfr_add(v.b, v.b, v.Y, kNearest);   //     + y
-        mpfr_sub(v.a, v.A, v.B, kNearest);   // a = A - B
-        mpfr_add(v.a, v.a, v.X, kNearest);   //     + x
-        mpfr_sqr(v.A, v.a, kNearest);         // A = a*a
-        mpfr_sqr(v.bb, v.b, kNearest);        // b*b
-        mpfr_add(v.M, v.A, v.bb, kNearest);  // M = A + b*b
-        mpfr_sub(v.B, v.M, v.A, kNearest);   // B = M - A
-        if (!mpfr_nan_p(v.M) && mpfr_cmp_ui(v.M, 4) >= 0)  // NaN does not escape
+        mpfr_mul(v.t, v.a, v.b, kNearest);                // t = a*b
+        mpfr_mul_2ui(v.b, v.t, 1, kNearest);              // b = t + t (exact)
+        mpfr_add(v.b, v.b, v.Y, kNearest);                //     + y
+        mpfr_sub(v.a, v.A, v.B, kNearest);                // a = A - B
+        mpfr_add(v.a, v.a, v.X, kNearest);                //     + x
+        mpfr_sqr(v.A, v.a, kNearest);                     // A = a*a
+        mpfr_sqr(v.bb, v.b, kNearest);                    // b*b
+        mpfr_add(v.M, v.A, v.bb, kNearest);               // M = A + b*b
+        mpfr_sub(v.B, v.M, v.A, kNearest);                // B = M - A
+        if (!mpfr_nan_p(v.M) && mpfr_cmp_ui(v.M, 4) >= 0) // NaN does not escape
             return k;
     }
 }
@@ -151,7 +161,8 @@ std::vector<std::uint8_t> image(int w, int h, double factor, double re, double i
         double x = g.left;
         for (int j = 0; j < w; ++j) {
             x = (Ext(x) + Ext(g.dx)).toDouble();
-            out[static_cast<std::size_t>(r) * w + j] = static_cast<std::uint8_t>(escapeSteps(x, y, g.limit) % 256);
+            out[static_cast<std::size_t>(r) * w + j] = static_cast<std::uint8_t>(
+                    escapeSteps(x, y, g.limit) % 256);
         }
     }
     return out;
@@ -169,4 +180,4 @@ Point recentre(Point target, double factor, int w, int h, std::int32_t X, std::i
     return {re.toDouble(), im.toDouble()};
 }
 
-}  // namespace mpfroracle
+} // namespace mpfroracle

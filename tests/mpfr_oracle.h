@@ -10,8 +10,9 @@
 
 namespace mpfroracle {
 
-struct Geometry {
-    double factor;  // clamped
+struct Geometry
+{
+    double factor; // clamped
     int limit;
     double aspect, dx, dy, left, top;
 };
@@ -32,7 +33,8 @@ int escapeSteps(double x, double y, int limit);
 // addition and subtraction: indices escapeSteps mod 256.
 std::vector<std::uint8_t> image(int w, int h, double factor, double re, double im);
 
-struct Point {
+struct Point
+{
     double re, im;
 };
 
@@ -40,4 +42,4 @@ struct Point {
 // around `target`.
 Point recentre(Point target, double factor, int w, int h, std::int32_t X, std::int32_t Y);
 
-}  // namespace mpfroracle
+} // namespace mpfroracle

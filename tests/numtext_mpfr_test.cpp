@@ -18,7 +18,8 @@ namespace {
 constexpr mpfr_prec_t kBits = 64;
 
 // An extended-precision scratch value.
-struct Ext {
+struct Ext
+{
     Ext() { mpfr_init2(v, kBits); }
     ~Ext() { mpfr_clear(v); }
     Ext(const Ext &) = delete;
@@ -81,7 +82,9 @@ std::string ExpectedText(double value, int decimals)
     const std::string digits = DigitString(value, top);
     auto digitOfWeight = [&](int w) {
         const long index = static_cast<long>(top) - w;
-        return index >= 0 && index < static_cast<long>(digits.size()) ? digits[static_cast<std::size_t>(index)] : '0';
+        return index >= 0 && index < static_cast<long>(digits.size())
+                       ? digits[static_cast<std::size_t>(index)]
+                       : '0';
     };
     std::string kept;
     for (int w = std::max(top, 0); w >= -decimals; --w)
@@ -129,7 +132,7 @@ TEST(NumtextMpfr, FormatRealDigitStringsOfRandomDoubles)
             value = -value;
         const int d = decimals(random);
         ASSERT_EQ(FormatReal(1, static_cast<std::uint8_t>(d), value), ExpectedText(value, d))
-            << "value " << value << " with " << d << " decimals";
+                << "value " << value << " with " << d << " decimals";
     }
 }
 
@@ -172,11 +175,12 @@ TEST(NumtextMpfr, ParseRealOfRandomTexts)
         const int x = exponent(random);
         const bool negative = coin(random) == 1;
         std::string text = negative ? "-" : "";
-        text += digits.substr(0, static_cast<std::size_t>(point)) + "." + digits.substr(static_cast<std::size_t>(point));
+        text += digits.substr(0, static_cast<std::size_t>(point)) + "."
+                + digits.substr(static_cast<std::size_t>(point));
         text += "E" + std::to_string(x);
         const long p = x - (n - point);
         ASSERT_EQ(ParseReal(text), ExpectedReading(digits, p, negative)) << text;
     }
 }
 
-}  // namespace
+} // namespace

@@ -21,7 +21,8 @@
 
 namespace {
 
-struct FormatCase {
+struct FormatCase
+{
     double value;
     int decimals;
     std::string expected;
@@ -38,14 +39,18 @@ void ExpectFormats(const std::vector<FormatCase> &cases)
 {
     for (const FormatCase &c : cases) {
         EXPECT_EQ(FormatReal(1, static_cast<std::uint8_t>(c.decimals), c.value), c.expected)
-            << Label(c);
+                << Label(c);
     }
 }
 
 // Reads a typed text the way the window does.
-double Read(const std::string &typed) { return ParseReal(NormalizeReal(typed)); }
+double Read(const std::string &typed)
+{
+    return ParseReal(NormalizeReal(typed));
+}
 
-struct ReadCase {
+struct ReadCase
+{
     std::string typed;
     double expected;
 };
@@ -60,7 +65,10 @@ void ExpectReads(const std::vector<ReadCase> &cases)
     }
 }
 
-std::string Repeat(char c, std::size_t count) { return std::string(count, c); }
+std::string Repeat(char c, std::size_t count)
+{
+    return std::string(count, c);
+}
 
 // The displayed shape: optional "-", integer digits without a superfluous
 // leading zero, and optionally "," with at most `decimals` fraction digits,
@@ -87,8 +95,8 @@ bool HasDisplayShape(const std::string &text, int decimals)
     while (i < text.size() && text[i] >= '0' && text[i] <= '9')
         ++i;
     const std::size_t fractionDigits = i - fractionStart;
-    return i == text.size() && fractionDigits >= 1 &&
-           fractionDigits <= static_cast<std::size_t>(decimals) && text.back() != '0';
+    return i == text.size() && fractionDigits >= 1
+           && fractionDigits <= static_cast<std::size_t>(decimals) && text.back() != '0';
 }
 
 double Ulp(double v)
@@ -104,109 +112,109 @@ double Ulp(double v)
 TEST(FormatRealTest, EdgeCaseTable)
 {
     ExpectFormats({
-        {-1.41, 10, "-1,41"},
-        {0.0, 10, "0"},
-        {-0.0, 10, "0"},
-        {-1e-13, 10, "0"},
-        {-1e-13, 12, "0"},
-        {-5e-11, 10, "-0,0000000001"},
-        {4.9e-11, 10, "0"},
-        {1.5e-10, 10, "0,0000000002"},
-        {1e-11, 12, "0,00000000001"},
-        {0.3, 10, "0,3"},
-        {-2.0, 10, "-2"},
-        {100.0, 10, "100"},
-        {0.99999999999, 10, "1"},
-        {9.99999999999, 10, "10"},
-        {2.0 / 3.0, 12, "0,666666666667"},
-        {-0.123456789012345, 12, "-0,123456789012"},
-        {1234567.25, 10, "1234567,25"},
+            {-1.41, 10, "-1,41"},
+            {0.0, 10, "0"},
+            {-0.0, 10, "0"},
+            {-1e-13, 10, "0"},
+            {-1e-13, 12, "0"},
+            {-5e-11, 10, "-0,0000000001"},
+            {4.9e-11, 10, "0"},
+            {1.5e-10, 10, "0,0000000002"},
+            {1e-11, 12, "0,00000000001"},
+            {0.3, 10, "0,3"},
+            {-2.0, 10, "-2"},
+            {100.0, 10, "100"},
+            {0.99999999999, 10, "1"},
+            {9.99999999999, 10, "10"},
+            {2.0 / 3.0, 12, "0,666666666667"},
+            {-0.123456789012345, 12, "-0,123456789012"},
+            {1234567.25, 10, "1234567,25"},
     });
 }
 
 TEST(FormatRealTest, RoundingOnTheDigitString)
 {
     ExpectFormats({
-        // Half away from zero on the first dropped digit.
-        {5e-11, 10, "0,0000000001"},
-        {-5e-11, 12, "-0,00000000005"},
-        // 4.9999999999e-11 has only 17 decimals in its digit string, which
-        // reads ...0500000000: it rounds up.
-        {4.9999999999e-11, 10, "0,0000000001"},
-        {4.99999e-11, 10, "0"},
-        {-4.99999e-11, 10, "0"},
-        {0.12345678905, 10, "0,1234567891"},
-        {0.12345678904, 10, "0,123456789"},
-        {0.5, 0, "1"},
-        {1.5, 0, "2"},
-        {2.5, 0, "3"},
-        {-2.5, 0, "-3"},
-        {0.49, 0, "0"},
-        {-0.4, 0, "0"},
-        // The double nearest 7.000000000005 lies below it (7.0000000000049995...),
-        // its digit string reads 700000000000499956: only the first dropped
-        // digit decides.
-        {7.000000000005, 11, "7"},
-        {7.000000000005, 12, "7,000000000005"},
-        // Carries through nines into a new leading digit.
-        {0.99999999999, 10, "1"},
-        {-0.99999999999, 10, "-1"},
-        {9.99999999999, 10, "10"},
-        {-9.99999999999, 10, "-10"},
-        {99.999999999996, 10, "100"},
-        {999.9999999999999, 10, "1000"},
-        {999999999999999.9, 0, "1000000000000000"},
-        {999999999999999.9, 10, "999999999999999,875"},
-        {0.99999999999, 12, "0,99999999999"},
-        {9.99999999999, 12, "9,99999999999"},
-        // Zeros of the integer part stay.
-        {1000.0, 10, "1000"},
-        {10.0, 10, "10"},
-        {-100.0, 12, "-100"},
-        {1e-10, 10, "0,0000000001"},
-        {1e-12, 12, "0,000000000001"},
-        {3.0, 0, "3"},
-        {0.0, 0, "0"},
-        {-0.0, 0, "0"},
-        // Negative subnormal and tiny values lose their sign with their digits.
-        {-5e-324, 10, "0"},
-        {5e-324, 12, "0"},
-        {-DBL_MIN, 12, "0"},
+            // Half away from zero on the first dropped digit.
+            {5e-11, 10, "0,0000000001"},
+            {-5e-11, 12, "-0,00000000005"},
+            // 4.9999999999e-11 has only 17 decimals in its digit string, which
+            // reads ...0500000000: it rounds up.
+            {4.9999999999e-11, 10, "0,0000000001"},
+            {4.99999e-11, 10, "0"},
+            {-4.99999e-11, 10, "0"},
+            {0.12345678905, 10, "0,1234567891"},
+            {0.12345678904, 10, "0,123456789"},
+            {0.5, 0, "1"},
+            {1.5, 0, "2"},
+            {2.5, 0, "3"},
+            {-2.5, 0, "-3"},
+            {0.49, 0, "0"},
+            {-0.4, 0, "0"},
+            // The double nearest 7.000000000005 lies below it (7.0000000000049995...),
+            // its digit string reads 700000000000499956: only the first dropped
+            // digit decides.
+            {7.000000000005, 11, "7"},
+            {7.000000000005, 12, "7,000000000005"},
+            // Carries through nines into a new leading digit.
+            {0.99999999999, 10, "1"},
+            {-0.99999999999, 10, "-1"},
+            {9.99999999999, 10, "10"},
+            {-9.99999999999, 10, "-10"},
+            {99.999999999996, 10, "100"},
+            {999.9999999999999, 10, "1000"},
+            {999999999999999.9, 0, "1000000000000000"},
+            {999999999999999.9, 10, "999999999999999,875"},
+            {0.99999999999, 12, "0,99999999999"},
+            {9.99999999999, 12, "9,99999999999"},
+            // Zeros of the integer part stay.
+            {1000.0, 10, "1000"},
+            {10.0, 10, "10"},
+            {-100.0, 12, "-100"},
+            {1e-10, 10, "0,0000000001"},
+            {1e-12, 12, "0,000000000001"},
+            {3.0, 0, "3"},
+            {0.0, 0, "0"},
+            {-0.0, 0, "0"},
+            // Negative subnormal and tiny values lose their sign with their digits.
+            {-5e-324, 10, "0"},
+            {5e-324, 12, "0"},
+            {-DBL_MIN, 12, "0"},
     });
 }
 
 TEST(FormatRealTest, DigitsPastTheEighteenDigitStringAreZeros)
 {
     ExpectFormats({
-        // 123456789.98765432834625... : 18 digits 123456789987654328.
-        {123456789.987654321, 10, "123456789,987654328"},
-        {123456789.987654321, 12, "123456789,987654328"},
-        {1e20, 10, "100000000000000000000"},
-        // 12345678901234567168 exactly.
-        {12345678901234567890.0, 10, "12345678901234567200"},
-        // 99999999999999991611392 exactly.
-        {1e23, 10, "99999999999999991600000"},
-        // 2^100 = 1267650600228229401496703205376.
-        {1267650600228229401496703205376.0, 10, "1267650600228229400000000000000"},
+            // 123456789.98765432834625... : 18 digits 123456789987654328.
+            {123456789.987654321, 10, "123456789,987654328"},
+            {123456789.987654321, 12, "123456789,987654328"},
+            {1e20, 10, "100000000000000000000"},
+            // 12345678901234567168 exactly.
+            {12345678901234567890.0, 10, "12345678901234567200"},
+            // 99999999999999991611392 exactly.
+            {1e23, 10, "99999999999999991600000"},
+            // 2^100 = 1267650600228229401496703205376.
+            {1267650600228229401496703205376.0, 10, "1267650600228229400000000000000"},
     });
 }
 
 TEST(FormatRealTest, MagnitudesAroundTenToThe36)
 {
     ExpectFormats({
-        // 99999999999999996863366107917975552 exactly.
-        {1e35, 10, "99999999999999996900000000000000000"},
-        {-1e35, 12, "-99999999999999996900000000000000000"},
-        // 123456789012345680420001586706644992 exactly.
-        {1.2345678901234568e35, 10, "123456789012345680000000000000000000"},
-        // 500000000000000021210318687008980992 exactly.
-        {5e35, 10, "500000000000000021000000000000000000"},
-        // 999999999999999894846684784341549056 exactly.
-        {9.999999999999999e35, 10, "999999999999999895000000000000000000"},
-        // From here on the same form goes on, with all integer digits.
-        // 1000000000000000042420637374017961984 exactly.
-        {1e36, 10, "1000000000000000040000000000000000000"},
-        {-1e36, 10, "-1000000000000000040000000000000000000"},
+            // 99999999999999996863366107917975552 exactly.
+            {1e35, 10, "99999999999999996900000000000000000"},
+            {-1e35, 12, "-99999999999999996900000000000000000"},
+            // 123456789012345680420001586706644992 exactly.
+            {1.2345678901234568e35, 10, "123456789012345680000000000000000000"},
+            // 500000000000000021210318687008980992 exactly.
+            {5e35, 10, "500000000000000021000000000000000000"},
+            // 999999999999999894846684784341549056 exactly.
+            {9.999999999999999e35, 10, "999999999999999895000000000000000000"},
+            // From here on the same form goes on, with all integer digits.
+            // 1000000000000000042420637374017961984 exactly.
+            {1e36, 10, "1000000000000000040000000000000000000"},
+            {-1e36, 10, "-1000000000000000040000000000000000000"},
     });
 }
 
@@ -248,9 +256,13 @@ TEST(FormatRealTest, InfinityAndNanAreWordsThatReadAsZero)
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const std::vector<FormatCase> cases = {
-        {inf, 10, "INF"},   {-inf, 10, "-INF"}, {nan, 10, "NAN"},
-        {-nan, 12, "NAN"},  {inf, 0, "INF"},    {nan, 0, "NAN"},
-        {std::numeric_limits<double>::signaling_NaN(), 10, "NAN"},
+            {inf, 10, "INF"},
+            {-inf, 10, "-INF"},
+            {nan, 10, "NAN"},
+            {-nan, 12, "NAN"},
+            {inf, 0, "INF"},
+            {nan, 0, "NAN"},
+            {std::numeric_limits<double>::signaling_NaN(), 10, "NAN"},
     };
     ExpectFormats(cases);
     for (const FormatCase &c : cases) {
@@ -262,15 +274,15 @@ TEST(FormatRealTest, InfinityAndNanAreWordsThatReadAsZero)
 
 TEST(FormatRealTest, WidthPadsWithBlanksBeforeTrimming)
 {
-    EXPECT_EQ(FormatReal(8, 10, -1.41), "-1,41");           // text already wider
-    EXPECT_EQ(FormatReal(16, 10, -1.41), "   -1,41");       // "   -1.4100000000"
+    EXPECT_EQ(FormatReal(8, 10, -1.41), "-1,41");     // text already wider
+    EXPECT_EQ(FormatReal(16, 10, -1.41), "   -1,41"); // "   -1.4100000000"
     EXPECT_EQ(FormatReal(6, 0, 42.0), "    42");
-    EXPECT_EQ(FormatReal(4, 2, 0.0), "0");                  // "0.00" is 4 wide
-    EXPECT_EQ(FormatReal(7, 2, 0.0), "   0");               // "   0.00"
+    EXPECT_EQ(FormatReal(4, 2, 0.0), "0");    // "0.00" is 4 wide
+    EXPECT_EQ(FormatReal(7, 2, 0.0), "   0"); // "   0.00"
     // Only the whole text "-0" becomes "0"; blanks in front keep the sign.
     EXPECT_EQ(FormatReal(2, 0, -0.0), "0");
     EXPECT_EQ(FormatReal(3, 0, -0.0), " -0");
-    EXPECT_EQ(FormatReal(8, 3, -0.0001), "  -0");           // "  -0.000"
+    EXPECT_EQ(FormatReal(8, 3, -0.0001), "  -0"); // "  -0.000"
     EXPECT_EQ(FormatReal(5, 10, std::numeric_limits<double>::infinity()), "  INF");
 }
 
@@ -293,18 +305,18 @@ TEST(FormatRealTest, ManyDecimals)
 TEST(NormalizeRealTest, CapitalsAndPoints)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""},
-        {"-1,41", "-1.41"},
-        {"1e6", "1E6"},
-        {"1,5e-3", "1.5E-3"},
-        {"1.000,000", "1.000.000"},
-        {"abcdefghijklmnopqrstuvwxyz", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
-        {"ABC,def", "ABC.DEF"},
-        {"\t 5 ,", "\t 5 ."},
-        // Only ASCII letters change; other bytes stay as they are.
-        {"\xC3\xA4\xC3\x9F,e", "\xC3\xA4\xC3\x9F.E"},
-        {std::string("a\0,b", 4), std::string("A\0.B", 4)},
-        {"{}[]`@", "{}[]`@"},
+            {"", ""},
+            {"-1,41", "-1.41"},
+            {"1e6", "1E6"},
+            {"1,5e-3", "1.5E-3"},
+            {"1.000,000", "1.000.000"},
+            {"abcdefghijklmnopqrstuvwxyz", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
+            {"ABC,def", "ABC.DEF"},
+            {"\t 5 ,", "\t 5 ."},
+            // Only ASCII letters change; other bytes stay as they are.
+            {"\xC3\xA4\xC3\x9F,e", "\xC3\xA4\xC3\x9F.E"},
+            {std::string("a\0,b", 4), std::string("A\0.B", 4)},
+            {"{}[]`@", "{}[]`@"},
     };
     for (const auto &[typed, normalised] : cases) {
         const std::string before = typed;
@@ -318,21 +330,21 @@ TEST(NormalizeRealTest, CapitalsAndPoints)
 TEST(ParseRealTest, TypedTextTable)
 {
     ExpectReads({
-        {"-1,41", -1.41},
-        {" 2,5", 2.5},
-        {"2,5 ", 25.0},
-        {"1e6", 1000000.0},
-        {"1,5E-3", 0.0015},
-        {"+,5", 0.5},
-        {",", 0.0},
-        {"1.000.000", 1000.0},
-        {"1,5E2x", 15.0},
-        {"1E", 1.0},
-        {"-3x", 3.0},
-        {"", 0.0},
-        {"-", 0.0},
-        {"abc", 0.0},
-        {"\t5", 0.0},
+            {"-1,41", -1.41},
+            {" 2,5", 2.5},
+            {"2,5 ", 25.0},
+            {"1e6", 1000000.0},
+            {"1,5E-3", 0.0015},
+            {"+,5", 0.5},
+            {",", 0.0},
+            {"1.000.000", 1000.0},
+            {"1,5E2x", 15.0},
+            {"1E", 1.0},
+            {"-3x", 3.0},
+            {"", 0.0},
+            {"-", 0.0},
+            {"abc", 0.0},
+            {"\t5", 0.0},
     });
     EXPECT_THROW(Read("1E400"), FloatingPointOverflow);
 }
@@ -350,71 +362,73 @@ TEST(ParseRealTest, OverflowMessage)
 TEST(ParseRealTest, ExponentForms)
 {
     ExpectReads({
-        {"1E+5", 1e5},
-        {"1e-5", 1e-5},
-        {"1E5", 1e5},
-        {"1E05", 1e5},
-        {"1E-0", 1.0},
-        {"2,5e+2", 250.0},
-        {"-2,5E-2", -0.025},
-        {"12E-1", 1.2},
-        {",5E1", 5.0},
-        {"5,E1", 50.0},
-        {"E5", 0.0},
-        {"-E5", -0.0},
-        {"e-5", 0.0},
-        {".", 0.0},
-        {"-.", -0.0},
-        {"+.", 0.0},
-        {"+,5", 0.5},
-        {"-,25", -0.25},
-        {"0E99999", 0.0},
-        {"0E-99999", 0.0},
-        {"-0E99999", -0.0},
-        {"0,000E400", 0.0},
-        // Incomplete or broken exponents: the mantissa digits as a whole number.
-        {"1E", 1.0},
-        {"1E+", 1.0},
-        {"1E-", 1.0},
-        {"-1,5E", 15.0},
-        {"1EE5", 1.0},
-        {"1E+-5", 1.0},
-        {"1E5,5", 1.0},
-        {"1E5E5", 1.0},
-        {"1,25E2 ", 125.0},
-        {"E", 0.0},
-        {"+E", 0.0},
+            {"1E+5", 1e5},
+            {"1e-5", 1e-5},
+            {"1E5", 1e5},
+            {"1E05", 1e5},
+            {"1E-0", 1.0},
+            {"2,5e+2", 250.0},
+            {"-2,5E-2", -0.025},
+            {"12E-1", 1.2},
+            {",5E1", 5.0},
+            {"5,E1", 50.0},
+            {"E5", 0.0},
+            {"-E5", -0.0},
+            {"e-5", 0.0},
+            {".", 0.0},
+            {"-.", -0.0},
+            {"+.", 0.0},
+            {"+,5", 0.5},
+            {"-,25", -0.25},
+            {"0E99999", 0.0},
+            {"0E-99999", 0.0},
+            {"-0E99999", -0.0},
+            {"0,000E400", 0.0},
+            // Incomplete or broken exponents: the mantissa digits as a whole number.
+            {"1E", 1.0},
+            {"1E+", 1.0},
+            {"1E-", 1.0},
+            {"-1,5E", 15.0},
+            {"1EE5", 1.0},
+            {"1E+-5", 1.0},
+            {"1E5,5", 1.0},
+            {"1E5E5", 1.0},
+            {"1,25E2 ", 125.0},
+            {"E", 0.0},
+            {"+E", 0.0},
     });
 }
 
 TEST(ParseRealTest, LeadingBlanksAndSigns)
 {
     ExpectReads({
-        {"   7", 7.0},
-        {" -7", -7.0},
-        {"  +7,5", 7.5},
-        {" ", 0.0},
-        {"   ", 0.0},
-        {" -", 0.0},
-        {" +", 0.0},
-        {"\t5", 0.0},
-        {" \t5", 0.0},
-        {"\n5", 0.0},
-        {"\r5", 0.0},
-        {"\xA0" "5", 0.0},
-        {"- 5", 0.0},
-        {"--5", 0.0},
-        {"+-5", 0.0},
-        {"-+5", 0.0},
-        {"5-", 5.0},
-        {"7 ", 7.0},
-        {"1 000", 1.0},
-        {"-0", -0.0},
-        {"+0", 0.0},
-        {"-0,0", -0.0},
-        {"0", 0.0},
-        {"007", 7.0},
-        {"-0,50", -0.5},
+            {"   7", 7.0},
+            {" -7", -7.0},
+            {"  +7,5", 7.5},
+            {" ", 0.0},
+            {"   ", 0.0},
+            {" -", 0.0},
+            {" +", 0.0},
+            {"\t5", 0.0},
+            {" \t5", 0.0},
+            {"\n5", 0.0},
+            {"\r5", 0.0},
+            {"\xA0"
+             "5",
+             0.0},
+            {"- 5", 0.0},
+            {"--5", 0.0},
+            {"+-5", 0.0},
+            {"-+5", 0.0},
+            {"5-", 5.0},
+            {"7 ", 7.0},
+            {"1 000", 1.0},
+            {"-0", -0.0},
+            {"+0", 0.0},
+            {"-0,0", -0.0},
+            {"0", 0.0},
+            {"007", 7.0},
+            {"-0,50", -0.5},
     });
 }
 
@@ -425,7 +439,8 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
     const std::string text = "-12,5E+3";
     EXPECT_EQ(Read(text), -12500.0);
     const double digitsBefore[] = {0, 0, 1, 12, 12, 125, 125, 125, 125};
-    const std::vector<std::string> faults = {"X", " ", "\t", "+", "\xC3\xA4", std::string(1, '\0'),
+    const std::vector<std::string> faults = {"X",    " ",        "\t",
+                                             "+",    "\xC3\xA4", std::string(1, '\0'),
                                              "\x7F", "\xFF"};
     for (std::size_t pos = 0; pos <= text.size(); ++pos) {
         for (const std::string &fault : faults) {
@@ -434,8 +449,8 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
             if (fault == " " && pos == 0)
                 continue; // a leading blank is skipped
             EXPECT_EQ(Read(broken), digitsBefore[pos])
-                << "fault " << static_cast<int>(static_cast<unsigned char>(fault[0]))
-                << " at " << pos;
+                    << "fault " << static_cast<int>(static_cast<unsigned char>(fault[0])) << " at "
+                    << pos;
         }
     }
     // The text cut short at each position.
@@ -450,112 +465,117 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
 TEST(ParseRealTest, SecondSeparators)
 {
     ExpectReads({
-        {"1,2,3", 12.0},
-        {"1.2,3", 12.0},
-        {",,", 0.0},
-        {"1,,", 1.0},
-        {"-,,5", 0.0},
-        {"0,5,", 5.0},
+            {"1,2,3", 12.0},
+            {"1.2,3", 12.0},
+            {",,", 0.0},
+            {"1,,", 1.0},
+            {"-,,5", 0.0},
+            {"0,5,", 5.0},
     });
 }
 
 TEST(ParseRealTest, RangeLimits)
 {
     ExpectReads({
-        {"1E308", 1e308},
-        {"-1E308", -1e308},
-        {"1,7976931348623157E308", DBL_MAX},
-        // Below the midpoint between DBL_MAX and 2^1024: still DBL_MAX.
-        {"1,7976931348623158E308", DBL_MAX},
-        {"179769313486231570814527423731704356798070567525844996598917476803157260780028538760589558632766878171540458953514382464234321326889464182768467546703537516986049910576551282076245490090389328944075868508455133942304583236903222948165808559332123348274797826204144723168738177180919299881250404026184124858368", DBL_MAX},
-        {"2,2250738585072014E-308", DBL_MIN},
-        {"4,9406564584124654E-324", std::numeric_limits<double>::denorm_min()},
-        {"-4,9406564584124654E-324", -std::numeric_limits<double>::denorm_min()},
-        {"3E-324", std::numeric_limits<double>::denorm_min()},
-        {"2E-324", 0.0},
-        {"-2E-324", -0.0},
-        {"1E-400", 0.0},
-        {"-1E-400", -0.0},
-        {"1E-5000", 0.0},
-        {"1E-99999999999999999999999", 0.0},
-        {"-1E-99999999999999999999999", -0.0},
-        {"0E99999999999999999999999", 0.0},
-        {"1E-18446744073709551617", 0.0},
-        {"1E-4294967306", 0.0},
-        {"1E-310", 1e-310},
+            {"1E308", 1e308},
+            {"-1E308", -1e308},
+            {"1,7976931348623157E308", DBL_MAX},
+            // Below the midpoint between DBL_MAX and 2^1024: still DBL_MAX.
+            {"1,7976931348623158E308", DBL_MAX},
+            {"1797693134862315708145274237317043567980705675258449965989174768031572607800285387605"
+             "8955863276687817154045895351438246423432132688946418276846754670353751698604991057655"
+             "1282076245490090389328944075868508455133942304583236903222948165808559332123348274797"
+             "826204144723168738177180919299881250404026184124858368",
+             DBL_MAX},
+            {"2,2250738585072014E-308", DBL_MIN},
+            {"4,9406564584124654E-324", std::numeric_limits<double>::denorm_min()},
+            {"-4,9406564584124654E-324", -std::numeric_limits<double>::denorm_min()},
+            {"3E-324", std::numeric_limits<double>::denorm_min()},
+            {"2E-324", 0.0},
+            {"-2E-324", -0.0},
+            {"1E-400", 0.0},
+            {"-1E-400", -0.0},
+            {"1E-5000", 0.0},
+            {"1E-99999999999999999999999", 0.0},
+            {"-1E-99999999999999999999999", -0.0},
+            {"0E99999999999999999999999", 0.0},
+            {"1E-18446744073709551617", 0.0},
+            {"1E-4294967306", 0.0},
+            {"1E-310", 1e-310},
     });
 }
 
 TEST(ParseRealTest, OverflowAlwaysThrows)
 {
     const std::vector<std::string> texts = {
-        "1E400",
-        "-1E400",
-        "1E309",
-        "-1E309",
-        "1,7976931348623159E308",
-        "-1,7976931348623159E308",
-        "18E307",
-        "0,00002E313",
-        "1E99999999999999999999999",
-        // 2^64 + 1: the exponent must not wrap around to 1.
-        "1E18446744073709551617",
-        "1E4294967306",
-        "-1E99999999999999999999999",
-        "1E4932",
-        "1E4933",
-        "1E5000",
-        // Valid texts whose digits alone are too large.
-        Repeat('1', 310),
-        Repeat('9', 309),
-        "-" + Repeat('9', 309),
-        Repeat('1', 310) + ",5",
-        Repeat('1', 5000),
-        Repeat('9', 20000) + "E-10",
-        // Invalid texts read as their digits so far, which are too large.
-        Repeat('1', 310) + "X",
-        "-" + Repeat('1', 310) + "X",
-        Repeat('9', 309) + " ",
-        Repeat('1', 200) + "," + Repeat('1', 110) + "E",
-        Repeat('1', 310) + "E-400x",
-        Repeat('1', 6000) + "X",
-        Repeat('7', 50000) + "E-49990 ",
+            "1E400",
+            "-1E400",
+            "1E309",
+            "-1E309",
+            "1,7976931348623159E308",
+            "-1,7976931348623159E308",
+            "18E307",
+            "0,00002E313",
+            "1E99999999999999999999999",
+            // 2^64 + 1: the exponent must not wrap around to 1.
+            "1E18446744073709551617",
+            "1E4294967306",
+            "-1E99999999999999999999999",
+            "1E4932",
+            "1E4933",
+            "1E5000",
+            // Valid texts whose digits alone are too large.
+            Repeat('1', 310),
+            Repeat('9', 309),
+            "-" + Repeat('9', 309),
+            Repeat('1', 310) + ",5",
+            Repeat('1', 5000),
+            Repeat('9', 20000) + "E-10",
+            // Invalid texts read as their digits so far, which are too large.
+            Repeat('1', 310) + "X",
+            "-" + Repeat('1', 310) + "X",
+            Repeat('9', 309) + " ",
+            Repeat('1', 200) + "," + Repeat('1', 110) + "E",
+            Repeat('1', 310) + "E-400x",
+            Repeat('1', 6000) + "X",
+            Repeat('7', 50000) + "E-49990 ",
     };
     for (const std::string &text : texts)
-        EXPECT_THROW(Read(text), FloatingPointOverflow) << text.substr(0, 40) << "... ("
-                                                        << text.size() << " characters)";
+        EXPECT_THROW(Read(text), FloatingPointOverflow)
+                << text.substr(0, 40) << "... (" << text.size() << " characters)";
 }
 
 TEST(ParseRealTest, LongDigitStringsDoNotOverflowOnTheirOwn)
 {
-    struct LongCase {
+    struct LongCase
+    {
         std::string text;
         double expected;
         double relativeTolerance;
     };
     const std::string ones309 = Repeat('1', 309);
     const std::vector<LongCase> cases = {
-        // 309 digits are still a double, valid or not.
-        {ones309, 1.1111111111111111e308, 1e-15},
-        {ones309 + "X", 1.1111111111111111e308, 1e-15},
-        {Repeat('1', 400) + "E-100", 1.1111111111111111e299, 1e-15},
-        {Repeat('1', 400) + "E-400", 0.11111111111111111, 1e-15},
-        {"0," + Repeat('0', 5000) + "1E5001", 1.0, 0.0},
-        {"-0," + Repeat('0', 5000) + "25E5001", -2.5, 0.0},
-        {"1" + Repeat('0', 5000) + "E-5000", 1.0, 1e-15},
-        {Repeat('1', 5000) + "E-4990", 1111111111.1111111, 1e-15},
-        {Repeat('3', 6000) + "," + Repeat('3', 3000) + "E-5999", 3.3333333333333333, 1e-15},
-        {Repeat('9', 10000) + "E-99999999999", 0.0, 0.0},
-        {Repeat('9', 10000) + "E-10300", 1e-300, 1e-15},
-        {"-" + Repeat('5', 10000) + "E-10000", -0.55555555555555558, 1e-15},
-        {"0," + Repeat('1', 20000), 0.11111111111111111, 1e-15},
+            // 309 digits are still a double, valid or not.
+            {ones309, 1.1111111111111111e308, 1e-15},
+            {ones309 + "X", 1.1111111111111111e308, 1e-15},
+            {Repeat('1', 400) + "E-100", 1.1111111111111111e299, 1e-15},
+            {Repeat('1', 400) + "E-400", 0.11111111111111111, 1e-15},
+            {"0," + Repeat('0', 5000) + "1E5001", 1.0, 0.0},
+            {"-0," + Repeat('0', 5000) + "25E5001", -2.5, 0.0},
+            {"1" + Repeat('0', 5000) + "E-5000", 1.0, 1e-15},
+            {Repeat('1', 5000) + "E-4990", 1111111111.1111111, 1e-15},
+            {Repeat('3', 6000) + "," + Repeat('3', 3000) + "E-5999", 3.3333333333333333, 1e-15},
+            {Repeat('9', 10000) + "E-99999999999", 0.0, 0.0},
+            {Repeat('9', 10000) + "E-10300", 1e-300, 1e-15},
+            {"-" + Repeat('5', 10000) + "E-10000", -0.55555555555555558, 1e-15},
+            {"0," + Repeat('1', 20000), 0.11111111111111111, 1e-15},
     };
     for (const LongCase &c : cases) {
         double got = std::nan("");
         ASSERT_NO_THROW(got = Read(c.text)) << c.text.size() << " characters";
         ASSERT_TRUE(std::isfinite(got));
         EXPECT_LE(std::fabs(got - c.expected), c.relativeTolerance * std::fabs(c.expected))
-            << c.text.substr(0, 30) << "... (" << c.text.size() << " characters): " << got;
+                << c.text.substr(0, 30) << "... (" << c.text.size() << " characters): " << got;
     }
 }
 
@@ -564,7 +584,8 @@ TEST(NumtextTrapsTest, NoFloatingPointTrapWhenTheyAreEnabled)
     // With overflow, invalid-operation and division-by-zero traps switched
     // on, a read or a format that made an infinity or a NaN on its way would
     // end the process with SIGFPE.
-    struct TrapGuard {
+    struct TrapGuard
+    {
         int previous = fegetexcept();
         TrapGuard() { feenableexcept(FE_OVERFLOW | FE_INVALID | FE_DIVBYZERO); }
         ~TrapGuard()
@@ -575,17 +596,35 @@ TEST(NumtextTrapsTest, NoFloatingPointTrapWhenTheyAreEnabled)
         }
     };
     const std::vector<std::string> texts = {
-        "1E400", "-1E400", "1E4932", "1E5000", "1E99999999999999999999", "0E99999",
-        "1E-400", "1E-5000", "1,7976931348623159E308", Repeat('9', 5000) + "X",
-        Repeat('9', 20000) + "E-20010", Repeat('9', 20000) + "E-99999", "0," + Repeat('0', 6000) + "1",
-        Repeat('1', 6000) + "E-5900", "", "-", "E", ".",
+            "1E400",
+            "-1E400",
+            "1E4932",
+            "1E5000",
+            "1E99999999999999999999",
+            "0E99999",
+            "1E-400",
+            "1E-5000",
+            "1,7976931348623159E308",
+            Repeat('9', 5000) + "X",
+            Repeat('9', 20000) + "E-20010",
+            Repeat('9', 20000) + "E-99999",
+            "0," + Repeat('0', 6000) + "1",
+            Repeat('1', 6000) + "E-5900",
+            "",
+            "-",
+            "E",
+            ".",
     };
     const double values[] = {std::numeric_limits<double>::infinity(),
                              -std::numeric_limits<double>::infinity(),
                              std::numeric_limits<double>::quiet_NaN(),
                              std::numeric_limits<double>::signaling_NaN(),
-                             DBL_MAX, -DBL_MAX, std::nextafter(DBL_MAX, 0.0), 1e36,
-                             std::numeric_limits<double>::denorm_min(), -0.0};
+                             DBL_MAX,
+                             -DBL_MAX,
+                             std::nextafter(DBL_MAX, 0.0),
+                             1e36,
+                             std::numeric_limits<double>::denorm_min(),
+                             -0.0};
     int overflows = 0;
     std::vector<std::string> formatted;
     {
@@ -629,11 +668,20 @@ TEST(NumtextRoundTripTest, ShortDecimalsReadBackExactly)
 {
     // Texts the user types or the program writes for the factor table.
     const std::vector<std::pair<std::string, double>> cases = {
-        {"10", 10.0},       {"100", 100.0},     {"1000", 1000.0},     {"10000", 10000.0},
-        {"100000", 1e5},    {"1000000", 1e6},   {"0,1", 0.1},         {"-1,41", -1.41},
-        {"0,25", 0.25},     {"-0,7492401216", -0.7492401216},
-        {"0,1308411215", 0.1308411215},         {"100000000", 1e8},
-        {"0,000001", 1e-6}, {"1,5", 1.5},
+            {"10", 10.0},
+            {"100", 100.0},
+            {"1000", 1000.0},
+            {"10000", 10000.0},
+            {"100000", 1e5},
+            {"1000000", 1e6},
+            {"0,1", 0.1},
+            {"-1,41", -1.41},
+            {"0,25", 0.25},
+            {"-0,7492401216", -0.7492401216},
+            {"0,1308411215", 0.1308411215},
+            {"100000000", 1e8},
+            {"0,000001", 1e-6},
+            {"1,5", 1.5},
     };
     for (const auto &[text, value] : cases) {
         EXPECT_EQ(Read(text), value) << text;
@@ -647,7 +695,8 @@ namespace {
 
 // Reference reading for well-formed texts: the C library's reader in the "C"
 // locale, which rounds correctly.
-struct CLocaleReader {
+struct CLocaleReader
+{
     locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
     ~CLocaleReader() { freelocale(c); }
     // True when the text is a complete number for both readers.
@@ -732,10 +781,10 @@ TEST(NumtextFuzzTest, RandomTextsReadAsFiniteNumbersOrOverflow)
                 // Each digit accumulated past the 64-bit significand and the
                 // scaling may each cost a rounding in extended precision; the
                 // final rounding to double at most one unit in the last place.
-                const double tolerance =
-                    Ulp(expected) + std::fabs(expected) * (digitCount + 2) * 0x1p-63;
+                const double tolerance = Ulp(expected)
+                                         + std::fabs(expected) * (digitCount + 2) * 0x1p-63;
                 EXPECT_LE(std::fabs(value - expected), tolerance)
-                    << '"' << normalised << "\" read as " << value;
+                        << '"' << normalised << "\" read as " << value;
                 EXPECT_EQ(std::signbit(value), std::signbit(expected)) << '"' << normalised << '"';
             }
         }
@@ -810,8 +859,8 @@ TEST(NumtextFuzzTest, RandomDoublesFormatInDisplayShapeAndReadBack)
             // once more to double.
             const double a = std::fabs(v);
             const double top = a >= 1.0 ? std::floor(std::log10(a)) : 0.0;
-            const double tolerance = 0.5 * std::pow(10.0, -decimals) + std::pow(10.0, top - 17.0) +
-                                     Ulp(v);
+            const double tolerance = 0.5 * std::pow(10.0, -decimals) + std::pow(10.0, top - 17.0)
+                                     + Ulp(v);
             ASSERT_LE(std::fabs(back - v), tolerance) << '"' << text << "\" for " << v;
             ++checked;
         }

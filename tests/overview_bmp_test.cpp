@@ -21,7 +21,8 @@ constexpr int kH = 321;
 constexpr int kRowBytes = 332;
 constexpr int kDataOffset = 1078;
 
-class OverviewBmp : public ::testing::Test {
+class OverviewBmp : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -56,7 +57,8 @@ protected:
     {
         int bx = 0, by = 0;
         for (int x = 1; x < kW; ++x)
-            if (std::fabs(-2.5 + 4.0 * (x + 1) / kW - re) < std::fabs(-2.5 + 4.0 * (bx + 1) / kW - re))
+            if (std::fabs(-2.5 + 4.0 * (x + 1) / kW - re)
+                < std::fabs(-2.5 + 4.0 * (bx + 1) / kW - re))
                 bx = x;
         for (int y = 1; y < kH; ++y)
             if (std::fabs(2.0 - 4.0 * (y + 1) / kH - im) < std::fabs(2.0 - 4.0 * (by + 1) / kH - im))
@@ -83,17 +85,17 @@ TEST_F(OverviewBmp, FileHeader)
 TEST_F(OverviewBmp, InformationHeader)
 {
     ASSERT_EQ(bytes_.size(), 107650u);
-    EXPECT_EQ(U32(14), 40u);       // header size
-    EXPECT_EQ(S32(18), 329);       // width
-    EXPECT_EQ(S32(22), 321);       // height, positive: bottom-up
-    EXPECT_EQ(U16(26), 1u);        // planes
-    EXPECT_EQ(U16(28), 8u);        // bits per pixel
-    EXPECT_EQ(U32(30), 0u);        // no compression
-    EXPECT_EQ(U32(34), 106572u);   // image size
-    EXPECT_EQ(S32(38), 2835);      // pixels per metre
+    EXPECT_EQ(U32(14), 40u);     // header size
+    EXPECT_EQ(S32(18), 329);     // width
+    EXPECT_EQ(S32(22), 321);     // height, positive: bottom-up
+    EXPECT_EQ(U16(26), 1u);      // planes
+    EXPECT_EQ(U16(28), 8u);      // bits per pixel
+    EXPECT_EQ(U32(30), 0u);      // no compression
+    EXPECT_EQ(U32(34), 106572u); // image size
+    EXPECT_EQ(S32(38), 2835);    // pixels per metre
     EXPECT_EQ(S32(42), 2835);
-    EXPECT_EQ(U32(46), 256u);      // colours used
-    EXPECT_EQ(U32(50), 256u);      // colours important
+    EXPECT_EQ(U32(46), 256u); // colours used
+    EXPECT_EQ(U32(50), 256u); // colours important
 }
 
 TEST_F(OverviewBmp, ColourTableAndPadding)
@@ -104,7 +106,7 @@ TEST_F(OverviewBmp, ColourTableAndPadding)
     for (int row = 0; row < kH; ++row)
         for (int pad = kW; pad < kRowBytes; ++pad)
             EXPECT_EQ(bytes_[kDataOffset + std::size_t(row) * kRowBytes + pad], 0)
-                << "stored row " << row << ", byte " << pad;
+                    << "stored row " << row << ", byte " << pad;
 }
 
 TEST_F(OverviewBmp, MirrorSymmetricAboutTheRealAxis)
@@ -118,14 +120,16 @@ TEST_F(OverviewBmp, MirrorSymmetricAboutTheRealAxis)
 TEST_F(OverviewBmp, SetIsBlackAndFarOutsideIsNot)
 {
     ASSERT_EQ(bytes_.size(), 107650u);
-    struct Point {
+    struct Point
+    {
         double re, im;
     };
     // 0 and -0.1 + 0.1i in the main cardioid, -1 in the period-2 disc,
     // -0.12 + 0.74i in the period-3 bulb above.
     for (const Point c : {Point{0, 0}, Point{-1, 0}, Point{-0.1, 0.1}, Point{-0.12, 0.74}}) {
         const auto [x, y] = NearestPixel(c.re, c.im);
-        EXPECT_TRUE(IsBlack(x, y)) << "c = " << c.re << " + " << c.im << "i at (" << x << ", " << y << ")";
+        EXPECT_TRUE(IsBlack(x, y))
+                << "c = " << c.re << " + " << c.im << "i at (" << x << ", " << y << ")";
     }
     // im = 0 lies between rows 159 and 160: both show the set there.
     EXPECT_TRUE(IsBlack(NearestPixel(0, 0).first, 159));
@@ -162,4 +166,4 @@ TEST_F(OverviewBmp, OnlyEntriesUpTo74AreUsedOrderedByPixelCount)
     EXPECT_EQ(blackEntries, 1);
 }
 
-}  // namespace
+} // namespace

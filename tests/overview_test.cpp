@@ -18,17 +18,25 @@ QImage overviewShot(Tfmandel &w)
     return w.Paintbox->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-class OverviewTest : public WindowTest {
+class OverviewTest : public WindowTest
+{
 protected:
-    void press(QPoint p, Qt::MouseButton b = Qt::LeftButton) { QTest::mousePress(window->Paintbox, b, {}, p); }
+    void press(QPoint p, Qt::MouseButton b = Qt::LeftButton)
+    {
+        QTest::mousePress(window->Paintbox, b, {}, p);
+    }
     // Moves and releases are sent as they come during a drag: to the paint
     // box, wherever the pointer is (QTest would take (0, 0) for the centre).
     void move(QPoint p) { send(QEvent::MouseMove, p, Qt::NoButton); }
-    void release(QPoint p, Qt::MouseButton b = Qt::LeftButton) { send(QEvent::MouseButtonRelease, p, b); }
+    void release(QPoint p, Qt::MouseButton b = Qt::LeftButton)
+    {
+        send(QEvent::MouseButtonRelease, p, b);
+    }
     void send(QEvent::Type type, QPoint p, Qt::MouseButton b)
     {
         QMouseEvent event(type, QPointF(p), QPointF(window->Paintbox->mapToGlobal(p)), b,
-                          type == QEvent::MouseMove ? Qt::MouseButtons(Qt::LeftButton) : Qt::MouseButtons(),
+                          type == QEvent::MouseMove ? Qt::MouseButtons(Qt::LeftButton)
+                                                    : Qt::MouseButtons(),
                           Qt::NoModifier);
         QApplication::sendEvent(window->Paintbox, &event);
     }
@@ -45,15 +53,21 @@ TEST_F(OverviewTest, TheMarkerStandsOnTheStartTarget)
     // The disc: blue around its centre, the stored picture away from it.
     for (QPoint p : {QPoint(88, 158), QPoint(92, 162), QPoint(90, 157)})
         EXPECT_EQ(shot.pixelColor(p), kBlue) << p.x() << ',' << p.y();
-    for (QPoint p : {QPoint(0, 0), QPoint(328, 320), QPoint(90, 150), QPoint(100, 160), QPoint(200, 100)})
+    for (QPoint p :
+         {QPoint(0, 0), QPoint(328, 320), QPoint(90, 150), QPoint(100, 160), QPoint(200, 100)})
         EXPECT_EQ(shot.pixel(p), picture.pixel(p)) << p.x() << ',' << p.y();
 }
 
 TEST_F(OverviewTest, APressGrabsTheMarkerOnlyWithinItsSquare)
 {
-    const struct { QPoint at; bool grabs; } cases[] = {
-        {{94, 164}, true}, {{86, 156}, true}, {{90, 160}, true}, {{86, 164}, true},
-        {{95, 160}, false}, {{90, 155}, false}, {{85, 160}, false}, {{90, 165}, false}, {{200, 40}, false},
+    const struct
+    {
+        QPoint at;
+        bool grabs;
+    } cases[] = {
+            {{94, 164}, true},  {{86, 156}, true},  {{90, 160}, true},
+            {{86, 164}, true},  {{95, 160}, false}, {{90, 155}, false},
+            {{85, 160}, false}, {{90, 165}, false}, {{200, 40}, false},
     };
     for (const auto &c : cases) {
         window->dragging = false;
@@ -71,13 +85,17 @@ TEST_F(OverviewTest, APressGrabsTheMarkerOnlyWithinItsSquare)
 
 TEST_F(OverviewTest, DraggingWritesTheTargetAndTheFieldsAndMovesTheMarker)
 {
-    const struct { QPoint to; const char *re, *im; } cases[] = {
-        {{90, 160}, "-1,405775076", "0,0062305296"},
-        {{0, 0}, "-2,5", "2"},
-        {{329, 321}, "1,5", "-2"},
-        {{100, 50}, "-1,2841945289", "1,3769470405"},
-        {{-10, 0}, "-2,6215805471", "2"},
-        {{144, 150}, "-0,7492401216", "0,1308411215"},
+    const struct
+    {
+        QPoint to;
+        const char *re, *im;
+    } cases[] = {
+            {{90, 160}, "-1,405775076", "0,0062305296"},
+            {{0, 0}, "-2,5", "2"},
+            {{329, 321}, "1,5", "-2"},
+            {{100, 50}, "-1,2841945289", "1,3769470405"},
+            {{-10, 0}, "-2,6215805471", "2"},
+            {{144, 150}, "-0,7492401216", "0,1308411215"},
     };
     press({90, 160});
     ASSERT_TRUE(window->dragging);
@@ -150,4 +168,4 @@ TEST_F(OverviewTest, TypedFieldsMoveNeitherTargetNorMarker)
     release({90, 160});
 }
 
-}  // namespace
+} // namespace

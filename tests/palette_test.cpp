@@ -18,7 +18,8 @@
 
 namespace {
 
-struct Rgb {
+struct Rgb
+{
     int r, g, b;
     bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
 };
@@ -87,8 +88,16 @@ TEST(PaletteLoad, NamesThatAreNoStoredPaletteAreNotFound)
 {
     // Only the embedded palettes can be named: no paths, no other resources.
     const std::string names[] = {
-        "",           "../x",        ":/VERTIGO.pal",  ":/VERTIGO", "VERTIGO.pal",
-        "/VERTIGO",   "resources/VERTIGO", "overview", "VERTIGO ",  std::string("VERTIGO\0x", 9),
+            "",
+            "../x",
+            ":/VERTIGO.pal",
+            ":/VERTIGO",
+            "VERTIGO.pal",
+            "/VERTIGO",
+            "resources/VERTIGO",
+            "overview",
+            "VERTIGO ",
+            std::string("VERTIGO\0x", 9),
     };
     for (const std::string &name : names) {
         SCOPED_TRACE("name \"" + name + "\"");
@@ -116,14 +125,15 @@ TEST(PaletteLoad, FailedLoadAfterGoodOneLeavesAllOnes)
 
 TEST(PaletteLoad, ShortDataFillsOnlyWhatItCovers)
 {
-    struct Case {
+    struct Case
+    {
         std::size_t size;
         std::size_t copied;
     };
     const Case cases[] = {{0, 0}, {1, 1}, {300, 300}, {767, 767}, {768, 768}, {1000, 768}};
     std::vector<unsigned char> data(1000);
     for (std::size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<unsigned char>(200 - i % 199);  // never 1 in the first 768
+        data[i] = static_cast<unsigned char>(200 - i % 199); // never 1 in the first 768
     for (const Case &c : cases) {
         SCOPED_TRACE("size " + std::to_string(c.size));
         activePalette.fill(0);
@@ -182,15 +192,16 @@ TEST(PaletteVertigo, SeparatorsAreBlack)
 
 TEST(PaletteVertigo, SixHillsOfOneShape)
 {
-    struct Hill {
+    struct Hill
+    {
         const char *name;
-        int firstEntry;  // the entry of the first rising value; wraps past 255 to 1
+        int firstEntry; // the entry of the first rising value; wraps past 255 to 1
         bool red, green, blue;
     };
     const Hill hills[] = {
-        {"yellow", 244, true, true, false}, {"green", 21, false, true, false},
-        {"magenta", 53, true, false, true}, {"red", 148, true, false, false},
-        {"cyan", 180, false, true, true},   {"blue", 212, false, false, true},
+            {"yellow", 244, true, true, false}, {"green", 21, false, true, false},
+            {"magenta", 53, true, false, true}, {"red", 148, true, false, false},
+            {"cyan", 180, false, true, true},   {"blue", 212, false, false, true},
     };
     const PaletteTable p = Loaded("VERTIGO");
     for (const Hill &h : hills) {
@@ -199,8 +210,8 @@ TEST(PaletteVertigo, SixHillsOfOneShape)
         for (int i = 1; i <= 31; ++i) {
             const int v = HillValue(i);
             EXPECT_EQ(Entry(p, n), (Rgb{h.red ? v : 0, h.green ? v : 0, h.blue ? v : 0}))
-                << "entry " << n << ", position " << i;
-            n = n == 255 ? 1 : n + 1;  // the yellow hill skips entry 0
+                    << "entry " << n << ", position " << i;
+            n = n == 255 ? 1 : n + 1; // the yellow hill skips entry 0
         }
     }
 }
@@ -208,15 +219,17 @@ TEST(PaletteVertigo, SixHillsOfOneShape)
 TEST(PaletteVertigo, HillPeaksAndNamedEntries)
 {
     const PaletteTable p = Loaded("VERTIGO");
-    struct Case {
+    struct Case
+    {
         int n;
         Rgb c;
     };
     const Case cases[] = {
-        {4, {252, 252, 0}},   {36, {0, 252, 0}},   {68, {252, 0, 252}}, {163, {252, 0, 0}},
-        {195, {0, 252, 252}}, {227, {0, 0, 252}},  {100, {252, 252, 252}}, {132, {128, 128, 128}},
-        {84, {0, 0, 80}},     {1, {204, 204, 0}},  {255, {188, 188, 0}}, {244, {12, 12, 0}},
-        {19, {16, 16, 0}},
+            {4, {252, 252, 0}},     {36, {0, 252, 0}},      {68, {252, 0, 252}},
+            {163, {252, 0, 0}},     {195, {0, 252, 252}},   {227, {0, 0, 252}},
+            {100, {252, 252, 252}}, {132, {128, 128, 128}}, {84, {0, 0, 80}},
+            {1, {204, 204, 0}},     {255, {188, 188, 0}},   {244, {12, 12, 0}},
+            {19, {16, 16, 0}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Entry(p, c.n), c.c) << "entry " << c.n;
@@ -261,9 +274,12 @@ TEST(PaletteNeon, BlackStretches)
 {
     const PaletteTable p = Loaded("NEON");
     std::vector<int> black = {0, 1};
-    for (int n = 64; n <= 80; ++n) black.push_back(n);
-    for (int n = 144; n <= 160; ++n) black.push_back(n);
-    for (int n = 224; n <= 255; ++n) black.push_back(n);
+    for (int n = 64; n <= 80; ++n)
+        black.push_back(n);
+    for (int n = 144; n <= 160; ++n)
+        black.push_back(n);
+    for (int n = 224; n <= 255; ++n)
+        black.push_back(n);
     for (int n : black)
         EXPECT_EQ(Entry(p, n), (Rgb{0, 0, 0})) << "entry " << n;
 }
@@ -323,20 +339,21 @@ TEST(PaletteNeon, GreenAndYellowHills)
 
 TEST(PaletteStandard, FixedEntries)
 {
-    struct Case {
+    struct Case
+    {
         int n;
         Rgb c;
     };
     const Case cases[] = {
-        {0, {0, 0, 0}},         {1, {0, 0, 188}},       {2, {0, 188, 0}},
-        {3, {188, 188, 0}},     {4, {188, 0, 0}},       {5, {188, 0, 188}},
-        {6, {0, 188, 188}},     {7, {192, 192, 192}},   {8, {192, 220, 192}},
-        {9, {164, 200, 240}},   {10, {128, 0, 0}},      {11, {0, 128, 0}},
-        {12, {128, 128, 0}},    {13, {0, 0, 128}},      {14, {128, 0, 128}},
-        {15, {0, 128, 128}},    {246, {252, 248, 240}}, {247, {160, 160, 164}},
-        {248, {128, 128, 128}}, {249, {252, 0, 0}},     {250, {0, 252, 0}},
-        {251, {252, 252, 0}},   {252, {0, 0, 252}},     {253, {252, 0, 252}},
-        {254, {0, 252, 252}},   {255, {252, 252, 252}},
+            {0, {0, 0, 0}},         {1, {0, 0, 188}},       {2, {0, 188, 0}},
+            {3, {188, 188, 0}},     {4, {188, 0, 0}},       {5, {188, 0, 188}},
+            {6, {0, 188, 188}},     {7, {192, 192, 192}},   {8, {192, 220, 192}},
+            {9, {164, 200, 240}},   {10, {128, 0, 0}},      {11, {0, 128, 0}},
+            {12, {128, 128, 0}},    {13, {0, 0, 128}},      {14, {128, 0, 128}},
+            {15, {0, 128, 128}},    {246, {252, 248, 240}}, {247, {160, 160, 164}},
+            {248, {128, 128, 128}}, {249, {252, 0, 0}},     {250, {0, 252, 0}},
+            {251, {252, 252, 0}},   {252, {0, 0, 252}},     {253, {252, 0, 252}},
+            {254, {0, 252, 252}},   {255, {252, 252, 252}},
     };
     const PaletteTable p = Loaded("STANDARD");
     for (const Case &c : cases)
@@ -358,7 +375,10 @@ TEST(PaletteStandard, ColourCube)
 
 // ------------------------------------------------------------- SPEZIAL
 
-int Level(int v) { return 8 * v + v / 4; }
+int Level(int v)
+{
+    return 8 * v + v / 4;
+}
 
 // The level number of a byte value, or -1 when it is no level.
 int LevelOf(int value)
@@ -467,18 +487,19 @@ TEST(PaletteSpezial, CoolRowsHaveRedAtMostGreenAtMostBlue)
 
 TEST(PaletteSpezial, FurtherRows)
 {
-    struct Case {
+    struct Case
+    {
         int n;
         Rgb c;
     };
     const Case cases[] = {
-        {80, {115, 107, 99}},    {81, {49, 41, 33}},      {83, {255, 132, 0}},
-        {131, {255, 255, 247}},  {158, {247, 255, 255}},  {183, {181, 222, 255}},
-        {226, {214, 222, 231}},  {254, {16, 16, 24}},
+            {80, {115, 107, 99}},   {81, {49, 41, 33}},     {83, {255, 132, 0}},
+            {131, {255, 255, 247}}, {158, {247, 255, 255}}, {183, {181, 222, 255}},
+            {226, {214, 222, 231}}, {254, {16, 16, 24}},
     };
     const PaletteTable p = Loaded("SPEZIAL");
     for (const Case &c : cases)
         EXPECT_EQ(Entry(p, c.n), c.c) << "entry " << c.n;
 }
 
-}  // namespace
+} // namespace

@@ -22,7 +22,8 @@
 
 namespace {
 
-class RecentreTest : public WindowTest {
+class RecentreTest : public WindowTest
+{
 protected:
     // A press and release of `button` at `pos` of `widget`, delivered through
     // the window like a real mouse: the window finds the widget under it.
@@ -42,35 +43,37 @@ protected:
     }
 };
 
-struct PressCase {
+struct PressCase
+{
     int thumbnail;
-    const char *factor;  // nullptr: the start-up text of the cell
+    const char *factor; // nullptr: the start-up text of the cell
     QPoint at;
     const char *edit1, *edit2;
 };
 
 // With the start-up state: target -1.41 + 0i, thumbnails of 380 x 250.
 const PressCase kPressTable[] = {
-    {1, nullptr, {0, 0}, "-1,61", "0,131578947368"},
-    {1, nullptr, {190, 125}, "-1,41", "0"},
-    {1, nullptr, {379, 249}, "-1,211052631579", "-0,130526315789"},
-    {2, nullptr, {0, 0}, "-1,43", "0,013157894737"},
-    {1, "0", {0, 0}, "-3,41", "1,315789473684"},
-    {1, "abc", {0, 0}, "-3,41", "1,315789473684"},
-    {1, "", {0, 0}, "-3,41", "1,315789473684"},
-    {1, "0,1", {0, 0}, "-21,41", "13,157894736842"},
-    {1, "0,09", {0, 0}, "-3,41", "1,315789473684"},
-    {1, "-10", {0, 0}, "-1,21", "-0,131578947368"},
-    {6, nullptr, {0, 0}, "-1,410002", "0,000001315789"},
-    {1, "1E9", {0, 0}, "-1,41000002", "0,000000013158"},
-    {1, "1e8", {0, 0}, "-1,41000002", "0,000000013158"},
-    {3, "1000", {190, 125}, "-1,41", "0"},
+        {1, nullptr, {0, 0}, "-1,61", "0,131578947368"},
+        {1, nullptr, {190, 125}, "-1,41", "0"},
+        {1, nullptr, {379, 249}, "-1,211052631579", "-0,130526315789"},
+        {2, nullptr, {0, 0}, "-1,43", "0,013157894737"},
+        {1, "0", {0, 0}, "-3,41", "1,315789473684"},
+        {1, "abc", {0, 0}, "-3,41", "1,315789473684"},
+        {1, "", {0, 0}, "-3,41", "1,315789473684"},
+        {1, "0,1", {0, 0}, "-21,41", "13,157894736842"},
+        {1, "0,09", {0, 0}, "-3,41", "1,315789473684"},
+        {1, "-10", {0, 0}, "-1,21", "-0,131578947368"},
+        {6, nullptr, {0, 0}, "-1,410002", "0,000001315789"},
+        {1, "1E9", {0, 0}, "-1,41000002", "0,000000013158"},
+        {1, "1e8", {0, 0}, "-1,41000002", "0,000000013158"},
+        {3, "1000", {190, 125}, "-1,41", "0"},
 };
 
 std::string Describe(const PressCase &c)
 {
-    return "thumbnail " + std::to_string(c.thumbnail) + " factor \"" + (c.factor ? c.factor : "(start-up)") +
-           "\" at (" + std::to_string(c.at.x()) + ", " + std::to_string(c.at.y()) + ")";
+    return "thumbnail " + std::to_string(c.thumbnail) + " factor \""
+           + (c.factor ? c.factor : "(start-up)") + "\" at (" + std::to_string(c.at.x()) + ", "
+           + std::to_string(c.at.y()) + ")";
 }
 
 TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
@@ -87,8 +90,15 @@ TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
 
 TEST(RecentrePoint, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
 {
-    const struct { ComplexPoint target; double factor; int w, h; } cases[] = {
-        {{0.25, -0.5}, 10, 380, 250}, {{-0.75, 0.1}, 1000, 499, 299}, {{1.0, 1.0}, -10, 200, 100},
+    const struct
+    {
+        ComplexPoint target;
+        double factor;
+        int w, h;
+    } cases[] = {
+            {{0.25, -0.5}, 10, 380, 250},
+            {{-0.75, 0.1}, 1000, 499, 299},
+            {{1.0, 1.0}, -10, 200, 100},
     };
     for (const auto &c : cases) {
         const ComplexPoint centre = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2);
@@ -116,14 +126,17 @@ TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
         window->idle = false;
         const Qt::MouseButton button = buttons[k++ % 3];
         click(window->thumbnail(c.thumbnail), c.at, button);
-        EXPECT_EQ(window->Edit1->text().toStdString(), c.edit1) << Describe(c) << " button " << button;
-        EXPECT_EQ(window->Edit2->text().toStdString(), c.edit2) << Describe(c) << " button " << button;
+        EXPECT_EQ(window->Edit1->text().toStdString(), c.edit1)
+                << Describe(c) << " button " << button;
+        EXPECT_EQ(window->Edit2->text().toStdString(), c.edit2)
+                << Describe(c) << " button " << button;
         EXPECT_TRUE(window->idle) << Describe(c);
         // The press does not move the target; the next run takes it over.
         EXPECT_EQ(window->target.re, -1.41);
         EXPECT_EQ(window->target.im, 0.0);
         if (c.factor)
-            window->tabelle->setCell(1, c.thumbnail, QStringLiteral("1") + QString(c.thumbnail, QLatin1Char('0')));
+            window->tabelle->setCell(1, c.thumbnail,
+                                     QStringLiteral("1") + QString(c.thumbnail, QLatin1Char('0')));
     }
     EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
     for (int i = 1; i <= 6; ++i)
@@ -132,7 +145,7 @@ TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
 
 TEST_F(RecentreTest, PressIsMeasuredAgainstTheCurrentTargetAndCell)
 {
-    window->target = {0.5, 0.25};  // as after a drag of the marker
+    window->target = {0.5, 0.25}; // as after a drag of the marker
     window->tabelle->setCell(1, 5, QStringLiteral("2"));
     window->idle = false;
     click(window->mandel5, {0, 250 / 2});
@@ -167,7 +180,8 @@ TEST_F(RecentreTest, PressBeforeAnyRunStartsTheFirstRunAtThePressedPoint)
         for (int y = 0; y < 250; y += 7)
             for (int x = 0; x < 380; x += 5) {
                 const std::uint8_t *e = activePalette.data() + 3 * window->iterations[n][x][y];
-                ASSERT_EQ(shot.pixelColor(x, y), QColor(e[0], e[1], e[2])) << n << " " << x << "," << y;
+                ASSERT_EQ(shot.pixelColor(x, y), QColor(e[0], e[1], e[2]))
+                        << n << " " << x << "," << y;
             }
     }
 }
@@ -180,7 +194,8 @@ TEST_F(RecentreTest, DoubleClickIsTwoPresses)
     // During a run, the first press ends the run; the second press, found
     // idle, starts a new run at the point.
     window->idle = false;
-    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {}, window->mandel1->mapTo(window.get(), QPoint(0, 0)));
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       window->mandel1->mapTo(window.get(), QPoint(0, 0)));
     EXPECT_EQ(presses, 2);
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("-3,41"));
     EXPECT_EQ(window->Edit2->text(), QStringLiteral("1,315789473684"));
@@ -258,4 +273,4 @@ TEST_F(RecentreTest, FactorBeyondTheDoubleRangeIsReportedAndChangesNothing)
     EXPECT_TRUE(thumbnailIsWhite(4));
 }
 
-}  // namespace
+} // namespace

@@ -44,7 +44,8 @@ TEST(RecentrePoint, MatchesOracleOnRandomPresses)
         std::uniform_int_distribution<std::int32_t> press(-5, 2 * std::max(w, h));
         const std::int32_t X = press(random), Y = press(random);
         const ComplexPoint got = RecentrePoint(target, factor, w, h, X, Y);
-        const mpfroracle::Point want = mpfroracle::recentre({target.re, target.im}, factor, w, h, X, Y);
+        const mpfroracle::Point want = mpfroracle::recentre({target.re, target.im}, factor, w, h, X,
+                                                            Y);
         ASSERT_EQ(got.re, want.re) << "case " << i;
         ASSERT_EQ(got.im, want.im) << "case " << i;
     }
@@ -72,4 +73,4 @@ TEST(EngineGeometry, MatchesOracleOnRandomImages)
     }
 }
 
-}  // namespace
+} // namespace

@@ -27,7 +27,8 @@ PaletteTable DistinctPalette()
 
 TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
 {
-    struct Case {
+    struct Case
+    {
         int width, height;
     };
     const Case cases[] = {{1, 1}, {9, 7}, {129, 17}};
@@ -43,13 +44,15 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
             for (int y = 0; y < store.rows(); ++y)
                 plane[x][y] = static_cast<std::uint8_t>(x * 31 + y * 17 + (x * y) % 5);
         for (std::int32_t phase : phases) {
-            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " phase " + std::to_string(phase));
+            SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " phase "
+                         + std::to_string(phase));
             Picture picture(c.width + 3, c.height + 2);
-            RecolourPicture(plane, store.rows(), c.width, c.height, MakeCycledColours(palette, phase), picture);
+            RecolourPicture(plane, store.rows(), c.width, c.height,
+                            MakeCycledColours(palette, phase), picture);
             for (int y = 0; y < picture.height(); ++y) {
                 const std::uint8_t *row = picture.row(y);
                 for (int x = 0; x < picture.width(); ++x) {
-                    std::uint8_t want[3] = {255, 255, 255};  // untouched: white
+                    std::uint8_t want[3] = {255, 255, 255}; // untouched: white
                     if (x < c.width && y < c.height) {
                         const int entry = CycledEntry(plane[x][y], phase);
                         want[0] = palette[3 * entry + 2];
@@ -57,11 +60,12 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
                         want[2] = palette[3 * entry];
                     }
                     for (int b = 0; b < 3; ++b)
-                        ASSERT_EQ(row[3 * x + b], want[b]) << "pixel (" << x << ", " << y << ") byte " << b;
+                        ASSERT_EQ(row[3 * x + b], want[b])
+                                << "pixel (" << x << ", " << y << ") byte " << b;
                 }
             }
         }
     }
 }
 
-}  // namespace
+} // namespace

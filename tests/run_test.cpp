@@ -37,21 +37,25 @@ std::vector<std::uint8_t> expectedImage(double re, double im, double factor, int
 }
 
 // Number of pixels of image n whose stored index differs from `expected`.
-int storeDifferences(Tfmandel &w, int n, const std::vector<std::uint8_t> &expected, int width, int height)
+int storeDifferences(Tfmandel &w, int n, const std::vector<std::uint8_t> &expected, int width,
+                     int height)
 {
     int differences = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            differences += w.iterations[n][x][y] != expected[static_cast<std::size_t>(y) * width + x];
+            differences += w.iterations[n][x][y]
+                           != expected[static_cast<std::size_t>(y) * width + x];
     return differences;
 }
 
 // Calls `onPump` at every event pump of a run (and whenever the event loop
 // runs while it exists).
-struct PumpProbe {
+struct PumpProbe
+{
     QTimer timer;
     std::function<void()> onPump;
-    explicit PumpProbe(std::function<void()> f) : onPump(std::move(f))
+    explicit PumpProbe(std::function<void()> f)
+        : onPump(std::move(f))
     {
         timer.setInterval(1);
         QObject::connect(&timer, &QTimer::timeout, [this] { onPump(); });
@@ -59,7 +63,8 @@ struct PumpProbe {
     }
 };
 
-class RunTest : public WindowTest {
+class RunTest : public WindowTest
+{
 protected:
     // Every row ends more than "half a second" after the last display: a
     // progress check with its event pump after every row.
@@ -100,7 +105,10 @@ protected:
     QColor shown(int n, int x, int y) { return window->thumbnail(n)->retained().pixelColor(x, y); }
     // A pump during image 3: thumbnail 2 drawn whole, thumbnail 3 not (its
     // last row still red or white).
-    static bool drawnWhole(QColor bottom) { return bottom != QColor(Qt::red) && bottom != QColor(Qt::white); }
+    static bool drawnWhole(QColor bottom)
+    {
+        return bottom != QColor(Qt::red) && bottom != QColor(Qt::white);
+    }
     bool inImage3()
     {
         const int last = window->mandel2->height() - 1;
@@ -123,8 +131,9 @@ TEST_F(RunTest, TheDefaultSeriesFillsStoreAndThumbnailsAsTheEngineComputesThem)
         for (int y = 0; y < 250; ++y)
             for (int x = 0; x < 380; ++x) {
                 const int e = expected[static_cast<std::size_t>(y) * 380 + x];
-                wrong += shot.pixelColor(x, y) !=
-                         QColor(activePalette[3 * e], activePalette[3 * e + 1], activePalette[3 * e + 2]);
+                wrong += shot.pixelColor(x, y)
+                         != QColor(activePalette[3 * e], activePalette[3 * e + 1],
+                                   activePalette[3 * e + 2]);
             }
         EXPECT_EQ(wrong, 0) << "thumbnail " << n;
     }
@@ -143,15 +152,18 @@ TEST_F(RunTest, FactorTextsAreReadAndClampedPerImage)
     EXPECT_EQ(window->target.im, 0.1);
     const double read[] = {0, 0.1, 1e9, -10, 0, 0};
     for (int n = 1; n <= 6; ++n)
-        EXPECT_EQ(storeDifferences(*window, n, expectedImage(-0.75, 0.1, read[n - 1], 380, 250), 380, 250), 0)
-            << "image " << n;
+        EXPECT_EQ(storeDifferences(*window, n, expectedImage(-0.75, 0.1, read[n - 1], 380, 250),
+                                   380, 250),
+                  0)
+                << "image " << n;
     // "-10" shows the region of "10" with both axes reversed: the same points
     // up to the rounding of the sample chains.
     const auto ten = expectedImage(-0.75, 0.1, 10, 380, 250);
     int mirrored = 0;
     for (int y = 0; y < 249; ++y)
         for (int x = 0; x < 379; ++x)
-            mirrored += window->iterations[4][x][y] == ten[static_cast<std::size_t>(248 - y) * 380 + (378 - x)];
+            mirrored += window->iterations[4][x][y]
+                        == ten[static_cast<std::size_t>(248 - y) * 380 + (378 - x)];
     EXPECT_GT(mirrored, 379 * 249 * 9 / 10);
 }
 
@@ -230,7 +242,8 @@ TEST_F(RunTest, TwoPressesInOnePumpRunAWholeNestedRun)
     // The nested run computed all six images.
     const double factors[] = {0, 0, 1e6, 10, 10, 10};
     for (int n : {1, 3, 6})
-        EXPECT_EQ(storeDifferences(*window, n, expectedImage(-1.41, 0, factors[n - 1], w, h), w, h), 0) << n;
+        EXPECT_EQ(storeDifferences(*window, n, expectedImage(-1.41, 0, factors[n - 1], w, h), w, h), 0)
+                << n;
     EXPECT_NE(shown(6, 0, 0), QColor(Qt::red));
 }
 
@@ -270,8 +283,8 @@ TEST_F(RunTest, ALayoutDuringARunWaitsForItsEnd)
         if (!resized && window->runInProgress() && inImage3()) {
             resized = true;
             window->MaPanel->resize(1500, 900);
-            unchangedInRun = window->mandel1->size() == during && window->iterations.columns() == columns &&
-                             window->cyclePhase == 9;
+            unchangedInRun = window->mandel1->size() == during
+                             && window->iterations.columns() == columns && window->cyclePhase == 9;
             QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
         }
     });
@@ -307,4 +320,4 @@ TEST_F(RunTest, ClosingDuringARunEndsTheRunThenTheWindow)
     EXPECT_EVENTUALLY(!window->isVisible());
 }
 
-}  // namespace
+} // namespace

@@ -35,7 +35,8 @@ long residentKiB()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-class StressTest : public WindowTest {
+class StressTest : public WindowTest
+{
 protected:
     void TearDown() override
     {
@@ -73,14 +74,16 @@ TEST_F(StressTest, HundredsOfRandomActionsInsideRuns)
         case 2:
         case 3: {
             PaintSurface *thumb = window->thumbnail(1 + static_cast<int>(random() % 6));
-            const QPoint at(static_cast<int>(random() % thumb->width()), static_cast<int>(random() % thumb->height()));
+            const QPoint at(static_cast<int>(random() % thumb->width()),
+                            static_cast<int>(random() % thumb->height()));
             const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
             QTest::mouseClick(thumb, buttons[random() % 3], {}, at);
             break;
         }
         case 4:
         case 5:
-            QTest::mouseClick(window->RadioGroup1->item(static_cast<int>(random() % 4)), Qt::LeftButton);
+            QTest::mouseClick(window->RadioGroup1->item(static_cast<int>(random() % 4)),
+                              Qt::LeftButton);
             break;
         case 6:
             QTest::mouseClick(window->Button1, Qt::LeftButton);
@@ -107,8 +110,9 @@ TEST_F(StressTest, HundredsOfRandomActionsInsideRuns)
     EXPECT_GT(deepest, 0);
     EXPECT_TRUE(window->idle);
     EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
-    EXPECT_EQ(window->Button1->text(),
-              window->Timer1->isActive() ? QStringLiteral("Anhalten") : QStringLiteral("Farbanimation"));
+    EXPECT_EQ(window->Button1->text(), window->Timer1->isActive()
+                                               ? QStringLiteral("Anhalten")
+                                               : QStringLiteral("Farbanimation"));
     EXPECT_EVENTUALLY_EQ(window->mandel1->size(), QSize(380, 250));
     EXPECT_EQ(window->iterations.columns(), 382);
     // The window still works: a plain run from here ends normally.
@@ -142,16 +146,16 @@ TEST_F(StressTest, AnyTypedTextIsReadWithoutHarm)
 {
     useCheapFactors();
     const QString texts[] = {
-        QString(100000, QLatin1Char('9')),
-        QString(5000, QLatin1Char('1')) + QStringLiteral("E-5000"),
-        QStringLiteral("Größe ÄÖÜ ß €"),
-        QStringLiteral("\t1,5"),
-        QStringLiteral("１２３"),  // full-width digits
-        QStringLiteral("1e99999999999999999999"),
-        QStringLiteral("-,E-"),
-        QString(70000, QLatin1Char(',')),
-        QStringLiteral("😀"),
-        QStringLiteral("0x1p3"),
+            QString(100000, QLatin1Char('9')),
+            QString(5000, QLatin1Char('1')) + QStringLiteral("E-5000"),
+            QStringLiteral("Größe ÄÖÜ ß €"),
+            QStringLiteral("\t1,5"),
+            QStringLiteral("１２３"), // full-width digits
+            QStringLiteral("1e99999999999999999999"),
+            QStringLiteral("-,E-"),
+            QString(70000, QLatin1Char(',')),
+            QStringLiteral("😀"),
+            QStringLiteral("0x1p3"),
     };
     ModalWatcher watcher;
     int reports = 0;
@@ -185,4 +189,4 @@ TEST_F(StressTest, AnyTypedTextIsReadWithoutHarm)
     EXPECT_EQ(window->tabelle->cell(1, 4).size(), 2001);
 }
 
-}  // namespace
+} // namespace

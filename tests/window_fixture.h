@@ -16,11 +16,14 @@
 
 // Waits up to five seconds, handling events, until `condition` holds; a
 // GoogleTest failure when it never does.
-#define EXPECT_EVENTUALLY(condition) EXPECT_TRUE(QTest::qWaitFor([&] { return bool(condition); })) << #condition
+#define EXPECT_EVENTUALLY(condition) \
+    EXPECT_TRUE(QTest::qWaitFor([&] { return bool(condition); })) << #condition
 #define EXPECT_EVENTUALLY_EQ(actual, expected) \
-    EXPECT_TRUE(QTest::qWaitFor([&] { return (actual) == (expected); })) << #actual " == " #expected
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (actual) == (expected); })) << #actual " ==" \
+                                                                                    " " #expected
 
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -57,7 +60,8 @@ protected:
 
 // Notes the text, title and icon of every modal message box that opens, then
 // closes it.
-struct ModalWatcher {
+struct ModalWatcher
+{
     QString text, title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int seen = 0;

@@ -25,24 +25,29 @@ namespace {
 
 TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
 {
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
+    EXPECT_EQ(window->windowTitle(),
+              QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
     EXPECT_EQ(window->size(), QSize(1124, 754));
 
-    struct Expect { const char *name; QRect geometry; };
+    struct Expect
+    {
+        const char *name;
+        QRect geometry;
+    };
     const Expect places[] = {
-        {"Paintbox", {16, 40, 329, 321}},   {"Zeichnen", {88, 376, 185, 25}},
-        {"Edit1", {40, 440, 129, 22}},      {"Edit2", {40, 472, 129, 22}},
-        {"tabelle", {184, 416, 162, 148}},  {"Label5", {16, 576, 319, 56}},
-        {"RadioGroup1", {16, 648, 329, 49}}, {"Button1", {206, 704, 139, 25}},
-        {"Panel3", {0, 0, 361, 754}},
+            {"Paintbox", {16, 40, 329, 321}},    {"Zeichnen", {88, 376, 185, 25}},
+            {"Edit1", {40, 440, 129, 22}},       {"Edit2", {40, 472, 129, 22}},
+            {"tabelle", {184, 416, 162, 148}},   {"Label5", {16, 576, 319, 56}},
+            {"RadioGroup1", {16, 648, 329, 49}}, {"Button1", {206, 704, 139, 25}},
+            {"Panel3", {0, 0, 361, 754}},
     };
     for (const auto &e : places) {
         auto *w = window->findChild<QWidget *>(QLatin1String(e.name));
         ASSERT_NE(w, nullptr) << e.name;
         EXPECT_EQ(w->geometry(), e.geometry) << e.name;
     }
-    for (const char *name : {"Panel1", "Panel2", "MaPanel", "Label1", "Label2", "Label3", "Label4", "mandelimage",
-                             "mandel1", "mandel6"})
+    for (const char *name : {"Panel1", "Panel2", "MaPanel", "Label1", "Label2", "Label3", "Label4",
+                             "mandelimage", "mandel1", "mandel6"})
         EXPECT_NE(window->findChild<QWidget *>(QLatin1String(name)), nullptr) << name;
     EXPECT_NE(window->findChild<QTimer *>(QStringLiteral("Timer1")), nullptr);
     EXPECT_EQ(window->Label1->pos(), QPoint(120, 16));
@@ -50,10 +55,11 @@ TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
     EXPECT_EQ(window->Label3->text(), QStringLiteral("Zielpunkt"));
     EXPECT_EQ(window->Label4->text(), QStringLiteral("x1"));
     EXPECT_EQ(window->Label2->text(), QStringLiteral("y1"));
-    EXPECT_EQ(window->Label5->text(), QStringLiteral("Koordinaten in Zeilen eintragen, Zielpunkt auf der\n"
-                                                     "Mandelbrotmenge verschieben oder auf den \n"
-                                                     "Einzelbildern anklicken.\n"
-                                                     "Achtung! Die Berechnung kann sehr lange dauern!"));
+    EXPECT_EQ(window->Label5->text(),
+              QStringLiteral("Koordinaten in Zeilen eintragen, Zielpunkt auf der\n"
+                             "Mandelbrotmenge verschieben oder auf den \n"
+                             "Einzelbildern anklicken.\n"
+                             "Achtung! Die Berechnung kann sehr lange dauern!"));
     EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
     EXPECT_EQ(window->Button1->text(), QStringLiteral("Farbanimation"));
     EXPECT_EQ(window->RadioGroup1->title(), QStringLiteral("Farbgebung"));
@@ -103,7 +109,8 @@ TEST_F(WindowTest, LayoutPlacesThumbnailsAndSizesStoreAndPictures)
     const int lefts[] = {361, 361, 361, 742, 742, 742};
     const int tops[] = {1, 252, 503, 1, 252, 503};
     for (int n = 1; n <= 6; ++n)
-        EXPECT_EQ(window->thumbnail(n)->geometry(), QRect(lefts[n - 1], tops[n - 1], 380, 250)) << n;
+        EXPECT_EQ(window->thumbnail(n)->geometry(), QRect(lefts[n - 1], tops[n - 1], 380, 250))
+                << n;
     EXPECT_EQ(window->iterations.images(), 7);
     EXPECT_EQ(window->iterations.columns(), 382);
     EXPECT_EQ(window->iterations.rows(), 252);
@@ -123,7 +130,7 @@ TEST_F(WindowTest, LayoutAfterResizeKeepsStoreValuesAndResetsPhase)
     window->cyclePhase = 42;
     window->images[3]->row(5)[7] = 0;
 
-    window->MaPanel->resize(1361, 900);  // a = 500, b = 300
+    window->MaPanel->resize(1361, 900); // a = 500, b = 300
     QCoreApplication::processEvents();
     EXPECT_EQ(window->mandel4->geometry(), QRect(861, 1, 499, 299));
     EXPECT_EQ(window->mandel3->geometry(), QRect(361, 601, 499, 299));
@@ -164,9 +171,13 @@ TEST_F(WindowTest, TeardownReleasesStoreAndPictures)
 
 TEST_F(WindowTest, ReadRealTakesTheFieldText)
 {
-    const struct { const char *typed; double value; } cases[] = {
-        {"-1,41", -1.41}, {" 2,5", 2.5}, {"2,5 ", 25}, {"1e6", 1e6}, {"abc", 0}, {"-3x", 3},
-        {"Ä1", 0}, {"1Ä", 1},
+    const struct
+    {
+        const char *typed;
+        double value;
+    } cases[] = {
+            {"-1,41", -1.41}, {" 2,5", 2.5}, {"2,5 ", 25}, {"1e6", 1e6},
+            {"abc", 0},       {"-3x", 3},    {"Ä1", 0},    {"1Ä", 1},
     };
     for (const auto &c : cases) {
         window->Edit1->setText(QString::fromUtf8(c.typed));
@@ -178,14 +189,17 @@ TEST_F(WindowTest, ReadRealTakesTheFieldText)
 
 TEST(ErrorReport, AppendsAPointAfterCharactersThatSortAfterIt)
 {
-    const struct { const char *message, *shown; } cases[] = {
-        {"Floating point overflow", "Floating point overflow."},
-        {"Resource X not found", "Resource X not found."},
-        {"Done.", "Done."},
-        {"Why!", "Why!"},
-        {"Ends in a blank ", "Ends in a blank "},
-        {"Number 5", "Number 5."},
-        {"", ""},
+    const struct
+    {
+        const char *message, *shown;
+    } cases[] = {
+            {"Floating point overflow", "Floating point overflow."},
+            {"Resource X not found", "Resource X not found."},
+            {"Done.", "Done."},
+            {"Why!", "Why!"},
+            {"Ends in a blank ", "Ends in a blank "},
+            {"Number 5", "Number 5."},
+            {"", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(ErrorReportText(c.message), c.shown) << c.message;
@@ -241,7 +255,8 @@ TEST_F(WindowTest, EnterPressesTheDrawButtonOrTheFocusedPushButton)
     int presses = 0;
     QObject::connect(window->Zeichnen, &QPushButton::clicked, [&] { ++presses; });
     useCheapFactors();
-    QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle, window->RadioGroup1->item(2)};
+    QWidget *targets[] = {window->Edit1, window->Edit2, window->tabelle,
+                          window->RadioGroup1->item(2)};
     int expected = 0;
     for (QWidget *w : targets) {
         w->setFocus();
@@ -275,7 +290,7 @@ TEST_F(WindowTest, FormActivateRunsOnceOnly)
     EXPECT_EQ(window->Edit1->text(), QStringLiteral("0,5"));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -283,7 +298,8 @@ namespace {
 QLineEdit *gridEditor(Tfmandel *window)
 {
     auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    return editor && editor->parentWidget() && window->tabelle->isAncestorOf(editor) ? editor : nullptr;
+    return editor && editor->parentWidget() && window->tabelle->isAncestorOf(editor) ? editor
+                                                                                     : nullptr;
 }
 
 TEST_F(WindowTest, GridEditorKeepsTheCursorWhereTheUserPutsIt)
@@ -303,14 +319,15 @@ TEST_F(WindowTest, GridEditorKeepsTheCursorWhereTheUserPutsIt)
 
 TEST_F(WindowTest, GridKeysOpenAndCloseTheEditor)
 {
-    struct Case {
+    struct Case
+    {
         const char *what;
         Qt::Key key;
         QString expected;
     };
     const Case cases[] = {
-        {"Backspace opens the editor and is applied", Qt::Key_Backspace, QString()},
-        {"a typed character opens the editor and is applied", Qt::Key_7, QStringLiteral("7")},
+            {"Backspace opens the editor and is applied", Qt::Key_Backspace, QString()},
+            {"a typed character opens the editor and is applied", Qt::Key_7, QStringLiteral("7")},
     };
     for (const Case &c : cases) {
         window->tabelle->setFocus();
@@ -340,7 +357,7 @@ TEST_F(WindowTest, FixedCellsNeverBecomeCurrent)
         EXPECT_GE(grid->currentColumn(), 1);
     }
     grid->setCurrentCell(4, 1);
-    const QRect fixedCell = grid->visualItemRect(grid->item(3, 0));  // "Bild 3"
+    const QRect fixedCell = grid->visualItemRect(grid->item(3, 0)); // "Bild 3"
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, fixedCell.center());
     EXPECT_EQ(grid->currentRow(), 4);
     EXPECT_EQ(grid->currentColumn(), 1);
@@ -349,4 +366,4 @@ TEST_F(WindowTest, FixedCellsNeverBecomeCurrent)
     EXPECT_EQ(grid->cell(1, 4), QStringLiteral("9"));
 }
 
-}  // namespace
+} // namespace

@@ -23,8 +23,8 @@ namespace {
 
 const std::string kIconName = "de.mandelbrotmenge.Mandelbrotmenge";
 constexpr int kIterationLimit = 1000;
-constexpr int kSvgGrid = 96;          // cells per side of the scalable icon
-constexpr int kSamples = 8;           // samples per pixel side of the PNGs
+constexpr int kSvgGrid = 96; // cells per side of the scalable icon
+constexpr int kSamples = 8;  // samples per pixel side of the PNGs
 // The plane square shown: the whole set, centred a little left of -0.5.
 constexpr double kCentreRe = -0.65;
 constexpr double kCentreIm = 0.0;
@@ -118,7 +118,8 @@ std::vector<unsigned char> Zlib(const std::vector<unsigned char> &raw)
 {
     uLongf n = compressBound(static_cast<uLong>(raw.size()));
     std::vector<unsigned char> z(n);
-    if (compress2(z.data(), &n, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK)
+    if (compress2(z.data(), &n, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION)
+        != Z_OK)
         Fail("compression failed");
     z.resize(n);
     return z;
@@ -155,7 +156,8 @@ void WritePng(const Palette &palette, int size, const std::string &path)
             }
             for (int i = 0; i < 3; ++i)
                 raw.push_back(inside ? static_cast<unsigned char>(std::lround(sum[i] / inside)) : 0);
-            raw.push_back(static_cast<unsigned char>(std::lround(255.0 * inside / (kSamples * kSamples))));
+            raw.push_back(static_cast<unsigned char>(
+                    std::lround(255.0 * inside / (kSamples * kSamples))));
         }
     }
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -195,10 +197,10 @@ void WriteSvg(const Palette &palette, const std::string &path)
             int end = x + 1;
             while (end < n && ColourAt(palette, (end + 0.5) / n, v) == c)
                 ++end;
-            std::snprintf(buf, sizeof buf,
-                          "<rect x=\"%d\" y=\"%d\" width=\"%g\" height=\"%g\" fill=\"#%02x%02x%02x\"/>\n",
-                          x, y, end - x + (end < n ? 0.1 : 0.0), y + 1 < n ? 1.1 : 1.0,
-                          c[0], c[1], c[2]);
+            std::snprintf(
+                    buf, sizeof buf,
+                    "<rect x=\"%d\" y=\"%d\" width=\"%g\" height=\"%g\" fill=\"#%02x%02x%02x\"/>\n",
+                    x, y, end - x + (end < n ? 0.1 : 0.0), y + 1 < n ? 1.1 : 1.0, c[0], c[1], c[2]);
             svg += buf;
             x = end;
         }

@@ -25,12 +25,12 @@ namespace {
 
 constexpr int kWidth = 329;
 constexpr int kHeight = 321;
-constexpr int kRowBytes = (kWidth + 3) / 4 * 4;              // 332
-constexpr int kPixelBytes = kRowBytes * kHeight;             // 106,572
-constexpr int kDataOffset = 14 + 40 + 256 * 4;               // 1078
-constexpr int kFileSize = kDataOffset + kPixelBytes;         // 107,650
+constexpr int kRowBytes = (kWidth + 3) / 4 * 4;      // 332
+constexpr int kPixelBytes = kRowBytes * kHeight;     // 106,572
+constexpr int kDataOffset = 14 + 40 + 256 * 4;       // 1078
+constexpr int kFileSize = kDataOffset + kPixelBytes; // 107,650
 constexpr int kIterationLimit = 1000;
-constexpr int kUsedEntries = 75;                             // entries 0 … 74
+constexpr int kUsedEntries = 75; // entries 0 … 74
 
 [[noreturn]] void Fail(const std::string &what)
 {
@@ -43,17 +43,26 @@ using Rgb = std::array<int, 3>;
 // VERTIGO entry n (the same table as resources/VERTIGO.pal).
 Rgb Vertigo(int n)
 {
-    auto hill = [](int i) { return i < 16 ? 16 * (i + 1) - 4 : 256 - 16 * (i - 15); };
-    auto within = [](int n, int first) { return n >= first && n < first + 31; };
+    auto hill = [](int i) {
+        return i < 16 ? 16 * (i + 1) - 4 : 256 - 16 * (i - 15);
+    };
+    auto within = [](int n, int first) {
+        return n >= first && n < first + 31;
+    };
     if (n >= 244 || (n >= 1 && n <= 19)) {
         const int v = hill(n >= 244 ? n - 244 : n + 11);
         return {v, v, 0};
     }
-    if (within(n, 21)) return {0, hill(n - 21), 0};
-    if (within(n, 53)) return {hill(n - 53), 0, hill(n - 53)};
-    if (within(n, 148)) return {hill(n - 148), 0, 0};
-    if (within(n, 180)) return {0, hill(n - 180), hill(n - 180)};
-    if (within(n, 212)) return {0, 0, hill(n - 212)};
+    if (within(n, 21))
+        return {0, hill(n - 21), 0};
+    if (within(n, 53))
+        return {hill(n - 53), 0, hill(n - 53)};
+    if (within(n, 148))
+        return {hill(n - 148), 0, 0};
+    if (within(n, 180))
+        return {0, hill(n - 180), hill(n - 180)};
+    if (within(n, 212))
+        return {0, 0, hill(n - 212)};
     if (n >= 84 && n <= 100) {
         const int k = n - 84;
         const int rg = k == 0 ? 0 : 16 * k - 4;
@@ -63,13 +72,14 @@ Rgb Vertigo(int n)
         const int m = n - 100;
         return {256 - 16 * m, 256 - 16 * m, 4 * (63 - 43 * m / 16)};
     }
-    if (n >= 116 && n <= 132) return {8 * (n - 116), 8 * (n - 116), 8 * (n - 116)};
+    if (n >= 116 && n <= 132)
+        return {8 * (n - 116), 8 * (n - 116), 8 * (n - 116)};
     if (n >= 133 && n <= 146) {
         static const int fall[14] = {120, 112, 104, 96, 88, 80, 72, 60, 52, 44, 36, 28, 20, 12};
         const int v = fall[n - 133];
         return {v, v, v};
     }
-    return {0, 0, 0};  // the separators 0, 20, 52, 147, 179, 211, 243
+    return {0, 0, 0}; // the separators 0, 20, 52, 147, 179, 211, 243
 }
 
 // The colour of a point that escapes after k steps (1 <= k < limit): VERTIGO
@@ -121,7 +131,7 @@ void Put32(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
     Put16(f, at + 2, v >> 16);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -16,7 +16,8 @@
 
 namespace {
 
-struct Rgb {
+struct Rgb
+{
     int r = 0, g = 0, b = 0;
 };
 
@@ -54,16 +55,16 @@ std::array<int, 31> Run(int first)
 
 Palette Vertigo()
 {
-    Palette p{};  // entries not set below (the separators) stay black
+    Palette p{}; // entries not set below (the separators) stay black
     std::array<int, 31> yellow{};
     for (int i = 0; i < 31; ++i)
-        yellow[i] = i < 12 ? 244 + i : i - 11;  // 244 … 255, then 1 … 19
+        yellow[i] = i < 12 ? 244 + i : i - 11; // 244 … 255, then 1 … 19
     VertigoHill(p, yellow, 1 | 2);
-    VertigoHill(p, Run(21), 2);        // green
-    VertigoHill(p, Run(53), 1 | 4);    // magenta
-    VertigoHill(p, Run(148), 1);       // red
-    VertigoHill(p, Run(180), 2 | 4);   // cyan
-    VertigoHill(p, Run(212), 4);       // blue
+    VertigoHill(p, Run(21), 2);      // green
+    VertigoHill(p, Run(53), 1 | 4);  // magenta
+    VertigoHill(p, Run(148), 1);     // red
+    VertigoHill(p, Run(180), 2 | 4); // cyan
+    VertigoHill(p, Run(212), 4);     // blue
 
     // Blue-white, 84 … 115.
     for (int k = 0; k <= 16; ++k) {
@@ -88,7 +89,7 @@ Palette Vertigo()
 
 Palette Neon()
 {
-    Palette p{};  // the black stretches stay zero
+    Palette p{}; // the black stretches stay zero
     // Pink, 2 … 63.
     for (int k = 1; k <= 31; ++k)
         p[1 + k] = {k <= 30 ? 8 * k : 252, 4 * (20 * k / 31), 4 * (k - 1)};
@@ -112,10 +113,10 @@ Palette Standard()
 {
     Palette p{};
     const Rgb low[16] = {
-        {0, 0, 0},       {0, 0, 188},     {0, 188, 0},   {188, 188, 0},
-        {188, 0, 0},     {188, 0, 188},   {0, 188, 188}, {192, 192, 192},
-        {192, 220, 192}, {164, 200, 240}, {128, 0, 0},   {0, 128, 0},
-        {128, 128, 0},   {0, 0, 128},     {128, 0, 128}, {0, 128, 128},
+            {0, 0, 0},       {0, 0, 188},     {0, 188, 0},   {188, 188, 0},
+            {188, 0, 0},     {188, 0, 188},   {0, 188, 188}, {192, 192, 192},
+            {192, 220, 192}, {164, 200, 240}, {128, 0, 0},   {0, 128, 0},
+            {128, 128, 0},   {0, 0, 128},     {128, 0, 128}, {0, 128, 128},
     };
     for (int i = 0; i < 16; ++i)
         p[i] = low[i];
@@ -124,8 +125,8 @@ Palette Standard()
         p[e] = {60 + 32 * (n % 7), 60 + 32 * ((n / 7) % 7), 60 + 32 * (n / 49)};
     }
     const Rgb high[10] = {
-        {252, 248, 240}, {160, 160, 164}, {128, 128, 128}, {252, 0, 0},   {0, 252, 0},
-        {252, 252, 0},   {0, 0, 252},     {252, 0, 252},   {0, 252, 252}, {252, 252, 252},
+            {252, 248, 240}, {160, 160, 164}, {128, 128, 128}, {252, 0, 0},   {0, 252, 0},
+            {252, 252, 0},   {0, 0, 252},     {252, 0, 252},   {0, 252, 252}, {252, 252, 252},
     };
     for (int i = 0; i < 10; ++i)
         p[246 + i] = high[i];
@@ -142,7 +143,10 @@ int L(int v)
     return 8 * v + v / 4;
 }
 
-Rgb Lv(int r, int g, int b) { return {L(r), L(g), L(b)}; }
+Rgb Lv(int r, int g, int b)
+{
+    return {L(r), L(g), L(b)};
+}
 
 Palette Spezial()
 {
@@ -167,10 +171,18 @@ Palette Spezial()
     for (int n = 80; n <= 130; ++n) {
         const int i = (n - 80) / 4;
         switch ((n - 80) % 4) {
-        case 0: p[n] = Lv(14 + i, 13 + i, 12 + i); break;
-        case 1: p[n] = Lv(6 + i, 5 + i / 2, 4 + i / 3); break;
-        case 2: p[n] = Lv(10 + i, 10 + i, 7 + i); break;
-        case 3: p[n] = Lv(31, 16 + i, 0); break;
+        case 0:
+            p[n] = Lv(14 + i, 13 + i, 12 + i);
+            break;
+        case 1:
+            p[n] = Lv(6 + i, 5 + i / 2, 4 + i / 3);
+            break;
+        case 2:
+            p[n] = Lv(10 + i, 10 + i, 7 + i);
+            break;
+        case 3:
+            p[n] = Lv(31, 16 + i, 0);
+            break;
         }
     }
 
@@ -193,13 +205,13 @@ Palette Spezial()
     }
 
     // 158 … 254: cool colours.
-    for (int j = 0; j <= 24; ++j)   // 158 … 182: pale cyans
+    for (int j = 0; j <= 24; ++j) // 158 … 182: pale cyans
         p[158 + j] = Lv(30 - j, 31 - j / 3, 31);
-    for (int j = 0; j <= 21; ++j)   // 183 … 204: sky blues
+    for (int j = 0; j <= 21; ++j) // 183 … 204: sky blues
         p[183 + j] = Lv(22 - j, 27 - j, 31);
-    for (int j = 0; j <= 21; ++j)   // 205 … 226: blue-greys
+    for (int j = 0; j <= 21; ++j) // 205 … 226: blue-greys
         p[205 + j] = Lv(5 + j, 6 + j, 7 + j);
-    for (int j = 0; j <= 27; ++j)   // 227 … 254: slate greys, darkening
+    for (int j = 0; j <= 27; ++j) // 227 … 254: slate greys, darkening
         p[227 + j] = Lv(29 - j, 29 - j, 30 - j);
 
     // 255: black.
@@ -241,15 +253,16 @@ void CheckSpezial(const Palette &p)
         if (n >= 158 && n <= 254)
             Expect(c.r <= c.g && c.g <= c.b, "SPEZIAL", n, "cool ordering");
     }
-    struct Fixed {
+    struct Fixed
+    {
         int n;
         Rgb c;
     };
     const Fixed fixed[] = {
-        {57, {222, 8, 0}},        {79, {255, 123, 0}},      {80, {115, 107, 99}},
-        {81, {49, 41, 33}},       {83, {255, 132, 0}},      {131, {255, 255, 247}},
-        {157, {255, 255, 107}},   {158, {247, 255, 255}},   {183, {181, 222, 255}},
-        {226, {214, 222, 231}},   {254, {16, 16, 24}},
+            {57, {222, 8, 0}},      {79, {255, 123, 0}},    {80, {115, 107, 99}},
+            {81, {49, 41, 33}},     {83, {255, 132, 0}},    {131, {255, 255, 247}},
+            {157, {255, 255, 107}}, {158, {247, 255, 255}}, {183, {181, 222, 255}},
+            {226, {214, 222, 231}}, {254, {16, 16, 24}},
     };
     for (const Fixed &f : fixed)
         Expect(p[f.n].r == f.c.r && p[f.n].g == f.c.g && p[f.n].b == f.c.b, "SPEZIAL", f.n,
@@ -276,7 +289,7 @@ void Write(const std::string &dir, const char *name, const Palette &p)
         Fail("cannot write " + path);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -30,15 +30,17 @@
 
 namespace {
 
-bool WriteFile(const std::string &path, const std::string &header, const std::vector<std::uint8_t> &bytes)
+bool WriteFile(const std::string &path, const std::string &header,
+               const std::vector<std::uint8_t> &bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out << header;
-    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char *>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -70,7 +72,8 @@ int main(int argc, char **argv)
         const double re = ParseReal(NormalizeReal(argv[2]));
         const double im = ParseReal(NormalizeReal(argv[3]));
 
-        std::vector<std::vector<std::uint8_t>> indices(6, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h));
+        std::vector<std::vector<std::uint8_t>> indices(6, std::vector<std::uint8_t>(
+                                                                  static_cast<std::size_t>(w) * h));
         std::vector<zoom::Geometry> geometry(6);
         for (int n = 0; n < 6; ++n) {
             const double factor = zoom::ClampFactor(ParseReal(NormalizeReal(factorTexts[n])));
@@ -85,8 +88,10 @@ int main(int argc, char **argv)
                 t.join();
         }
 
-        const std::string pgmHeader = "P5\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
-        const std::string ppmHeader = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+        const std::string pgmHeader = "P5\n" + std::to_string(w) + " " + std::to_string(h)
+                                      + "\n255\n";
+        const std::string ppmHeader = "P6\n" + std::to_string(w) + " " + std::to_string(h)
+                                      + "\n255\n";
         for (int n = 0; n < 6; ++n) {
             const std::string path = outdir + "/index-" + std::to_string(n + 1) + ".pgm";
             if (!WriteFile(path, pgmHeader, indices[n])) {
