@@ -217,35 +217,35 @@ void Tfmandel::buildControls()
 void Tfmandel::connectHandlers()
 {
     connect(Zeichnen, &QPushButton::clicked, this,
-            [this] { Guarded([&] { ZeichnenClick(Zeichnen); }); });
+            [this] { guarded([&] { ZeichnenClick(Zeichnen); }); });
     connect(RadioGroup1, &RadioGroup::clicked, this,
-            [this] { Guarded([&] { RadioGroup1Click(RadioGroup1); }); });
+            [this] { guarded([&] { RadioGroup1Click(RadioGroup1); }); });
     connect(Button1, &QPushButton::clicked, this,
-            [this] { Guarded([&] { Button1Click(Button1); }); });
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([&] { Timer1Timer(Timer1); }); });
+            [this] { guarded([&] { Button1Click(Button1); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { guarded([&] { Timer1Timer(Timer1); }); });
 
     for (int n = 1; n <= 6; ++n) {
         PaintSurface *surface = thumbnail(n);
         connect(surface, &PaintSurface::mousePressed, this,
                 [this, surface](int x, int y, Qt::MouseButton button,
                                 Qt::KeyboardModifiers modifiers) {
-                    Guarded([&] { superMousedown(surface, button, modifiers, x, y); });
+                    guarded([&] { superMousedown(surface, button, modifiers, x, y); });
                 });
     }
 
     connect(Paintbox, &PaintSurface::mousePressed, this,
             [this](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-                Guarded([&] { PaintboxMouseDown(Paintbox, button, modifiers, x, y); });
+                guarded([&] { PaintboxMouseDown(Paintbox, button, modifiers, x, y); });
             });
     connect(Paintbox, &PaintSurface::mouseMoved, this,
             [this](int x, int y, Qt::MouseButtons, Qt::KeyboardModifiers modifiers) {
-                Guarded([&] { PaintboxMouseMove(Paintbox, modifiers, x, y); });
+                guarded([&] { PaintboxMouseMove(Paintbox, modifiers, x, y); });
             });
     connect(Paintbox, &PaintSurface::mouseReleased, this,
             [this](int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-                Guarded([&] { PaintboxMouseUp(Paintbox, button, modifiers, x, y); });
+                guarded([&] { PaintboxMouseUp(Paintbox, button, modifiers, x, y); });
             });
-    Paintbox->setPaintHandler([this] { Guarded([&] { PaintboxPaint(); }); });
+    Paintbox->setPaintHandler([this] { guarded([&] { PaintboxPaint(); }); });
 
     MaPanel->installEventFilter(this);
     qApp->installEventFilter(this);
@@ -264,7 +264,7 @@ bool Tfmandel::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate && !activated_) {
         activated_ = true;
         const bool result = QWidget::event(event);
-        Guarded([&] { FormActivate(); });
+        guarded([&] { FormActivate(); });
         // The first paint of the overview follows the activation.
         Paintbox->update();
         return result;
@@ -337,14 +337,14 @@ void Tfmandel::onMaPanelResized()
         layoutPending_ = true;
         return;
     }
-    Guarded([&] { MaPanelResize(); });
+    guarded([&] { MaPanelResize(); });
 }
 
 void Tfmandel::finishRun()
 {
     if (layoutPending_) {
         layoutPending_ = false;
-        Guarded([&] { MaPanelResize(); });
+        guarded([&] { MaPanelResize(); });
     }
     if (closePending_) {
         closePending_ = false;

@@ -34,7 +34,7 @@ struct Timing
 };
 
 template<class F>
-Timing MillisecondsEach(int repetitions, F &&f)
+Timing millisecondsEach(int repetitions, F &&f)
 {
     constexpr int kBatch = 10;
     Timing t;
@@ -55,7 +55,7 @@ Timing MillisecondsEach(int repetitions, F &&f)
 }
 
 // The literal recolouring of one picture.
-void RecolourPlain(const IterationStore::Plane &plane, int width, int height, std::int32_t phase,
+void recolourPlain(const IterationStore::Plane &plane, int width, int height, std::int32_t phase,
                    Picture &picture)
 {
     for (int y = 0; y < height; ++y) {
@@ -104,35 +104,35 @@ int main(int argc, char **argv)
     std::printf("thumbnails %d x %d, %d repetitions\n", W, H, repetitions);
 
     std::int32_t phase = 0;
-    const Timing recolour = MillisecondsEach(repetitions, [&](int) {
-        phase = NextCyclePhase(phase);
-        const CycledColours colours = MakeCycledColours(activePalette, phase);
+    const Timing recolour = millisecondsEach(repetitions, [&](int) {
+        phase = nextCyclePhase(phase);
+        const CycledColours colours = makeCycledColours(activePalette, phase);
         for (int i = 1; i <= 6; ++i)
-            RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
+            recolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
                             *window.images[i]);
     });
 
-    const Timing draw = MillisecondsEach(repetitions, [&](int) {
+    const Timing draw = millisecondsEach(repetitions, [&](int) {
         for (int i = 1; i <= 6; ++i)
             window.thumbnail(i)->drawPicture(*window.images[i]);
     });
 
-    const Timing tick = MillisecondsEach(repetitions, [&](int) { window.Timer1Timer(nullptr); });
+    const Timing tick = millisecondsEach(repetitions, [&](int) { window.Timer1Timer(nullptr); });
 
     std::vector<std::unique_ptr<Picture>> plainPictures;
     for (int i = 0; i <= 6; ++i)
         plainPictures.push_back(std::make_unique<Picture>(W + 1, H + 1));
     phase = 0;
-    const Timing plain = MillisecondsEach(repetitions, [&](int) {
-        phase = NextCyclePhase(phase);
+    const Timing plain = millisecondsEach(repetitions, [&](int) {
+        phase = nextCyclePhase(phase);
         for (int i = 1; i <= 6; ++i)
-            RecolourPlain(window.iterations[i], W, H, phase, *plainPictures[i]);
+            recolourPlain(window.iterations[i], W, H, phase, *plainPictures[i]);
     });
 
     // The two recolourings must agree.
-    const CycledColours colours = MakeCycledColours(activePalette, phase);
+    const CycledColours colours = makeCycledColours(activePalette, phase);
     for (int i = 1; i <= 6; ++i) {
-        RecolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
+        recolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
                         *window.images[i]);
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < 3 * W; ++x)

@@ -28,7 +28,7 @@ struct Target
     double re, im;
 };
 
-double Seconds(std::chrono::steady_clock::duration d)
+double seconds(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
 }
@@ -60,18 +60,18 @@ int main(int argc, char **argv)
                     "ratio");
         double plainTotal = 0, engineTotal = 0;
         for (double factor : kFactors) {
-            const zoom::Geometry g = zoom::MakeGeometry(kWidth, kHeight, zoom::ClampFactor(factor),
+            const zoom::Geometry g = zoom::makeGeometry(kWidth, kHeight, zoom::clampFactor(factor),
                                                         t.re, t.im);
             std::vector<std::uint8_t> plain(static_cast<std::size_t>(kWidth) * kHeight);
             std::vector<std::uint8_t> rows(plain.size());
             double plainBest = 1e30, engineBest = 1e30;
             for (int rep = 0; rep < repeats; ++rep) {
                 auto t0 = std::chrono::steady_clock::now();
-                zoom::RenderPlain(g, plain.data());
+                zoom::renderPlain(g, plain.data());
                 auto t1 = std::chrono::steady_clock::now();
-                engine.Begin(g);
+                engine.begin(g);
                 for (int r = 0; r < kHeight; ++r) {
-                    const std::uint8_t *row = engine.WaitRow(r);
+                    const std::uint8_t *row = engine.waitRow(r);
                     if (row == nullptr) {
                         std::printf("row %d missing\n", r);
                         return 1;
@@ -79,8 +79,8 @@ int main(int argc, char **argv)
                     std::memcpy(rows.data() + static_cast<std::size_t>(r) * kWidth, row, kWidth);
                 }
                 auto t2 = std::chrono::steady_clock::now();
-                plainBest = std::min(plainBest, Seconds(t1 - t0));
-                engineBest = std::min(engineBest, Seconds(t2 - t1));
+                plainBest = std::min(plainBest, seconds(t1 - t0));
+                engineBest = std::min(engineBest, seconds(t2 - t1));
                 if (plain != rows) {
                     identical = false;
                     std::size_t diff = 0;

@@ -33,14 +33,14 @@ void Tfmandel::Button1Click(QObject *)
 
 void Tfmandel::Timer1Timer(QObject *)
 {
-    cyclePhase = NextCyclePhase(cyclePhase);
-    const CycledColours colours = MakeCycledColours(activePalette, cyclePhase);
+    cyclePhase = nextCyclePhase(cyclePhase);
+    const CycledColours colours = makeCycledColours(activePalette, cyclePhase);
     const int W = thumbnailSize().width();
     const int H = thumbnailSize().height();
     for (int i = 1; i <= 6; ++i) {
         if (!images[i] || i >= iterations.images())
             continue;
-        RecolourPicture(iterations[i], iterations.rows(), W, H, colours, *images[i]);
+        recolourPicture(iterations[i], iterations.rows(), W, H, colours, *images[i]);
         thumbnail(i)->drawPicture(*images[i]);
     }
 }

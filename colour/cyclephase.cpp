@@ -1,12 +1,12 @@
 #include "colour/cyclephase.h"
 
-std::int32_t NextCyclePhase(std::int32_t phase)
+std::int32_t nextCyclePhase(std::int32_t phase)
 {
     const auto next = static_cast<std::int32_t>(static_cast<std::uint32_t>(phase) + 1u);
     return next < 0 ? 255 : next;
 }
 
-int CycledEntry(int index, std::int32_t phase)
+int cycledEntry(int index, std::int32_t phase)
 {
     if (index == 0)
         return 0;
@@ -17,11 +17,11 @@ int CycledEntry(int index, std::int32_t phase)
     return static_cast<int>(rest) + 1;
 }
 
-CycledColours MakeCycledColours(const PaletteTable &palette, std::int32_t phase)
+CycledColours makeCycledColours(const PaletteTable &palette, std::int32_t phase)
 {
     CycledColours colours{};
     for (int index = 0; index < 256; ++index) {
-        const int entry = CycledEntry(index, phase);
+        const int entry = cycledEntry(index, phase);
         colours[3 * index] = palette[3 * entry + 2];
         colours[3 * index + 1] = palette[3 * entry + 1];
         colours[3 * index + 2] = palette[3 * entry];

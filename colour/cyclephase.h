@@ -9,13 +9,13 @@
 
 // The phase after `phase`: one more, and 255 when the addition passes the
 // top of the 32-bit range.
-std::int32_t NextCyclePhase(std::int32_t phase);
+std::int32_t nextCyclePhase(std::int32_t phase);
 
 // The palette entry that shows colour index `index` at `phase`: 0 for index 0,
 // else ((index + phase) mod 255) + 1, the sum formed in 64 bits.
-int CycledEntry(int index, std::int32_t phase);
+int cycledEntry(int index, std::int32_t phase);
 
 // For every colour index, its colour at `phase` as the three bytes blue,
 // green, red that a picture row takes.
 using CycledColours = std::array<std::uint8_t, 768>;
-CycledColours MakeCycledColours(const PaletteTable &palette, std::int32_t phase);
+CycledColours makeCycledColours(const PaletteTable &palette, std::int32_t phase);

@@ -6,7 +6,7 @@
 
 #include "platform/picture.h"
 
-void RecolourPicture(const IterationStore::Plane &plane, int planeRows, int width, int height,
+void recolourPicture(const IterationStore::Plane &plane, int planeRows, int width, int height,
                      const CycledColours &colours, Picture &picture)
 {
     width = std::min({width, plane.size(), picture.width()});

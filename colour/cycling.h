@@ -12,5 +12,5 @@ class Picture;
 
 // Writes columns 0 ... width-1 of rows 0 ... height-1 of `picture` from the
 // plane's indices through `colours`; the size is limited to what both hold.
-void RecolourPicture(const IterationStore::Plane &plane, int planeRows, int width, int height,
+void recolourPicture(const IterationStore::Plane &plane, int planeRows, int width, int height,
                      const CycledColours &colours, Picture &picture);

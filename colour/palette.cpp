@@ -9,7 +9,7 @@
 
 PaletteTable activePalette{};
 
-void LoadPaletteBytes(const unsigned char *data, std::size_t size)
+void loadPaletteBytes(const unsigned char *data, std::size_t size)
 {
     activePalette.fill(1);
     const std::size_t n = std::min(activePalette.size(), size);
@@ -22,7 +22,7 @@ namespace {
 // A stored palette's name is a plain word; anything else (empty, a path, a
 // resource path of its own) names no stored palette. This keeps the lookup
 // inside the program's embedded palettes: nothing is ever read from disk.
-bool IsPaletteName(const std::string &name)
+bool isPaletteName(const std::string &name)
 {
     if (name.empty())
         return false;
@@ -38,7 +38,7 @@ void LoadPalette(const std::string &name)
 {
     activePalette.fill(1);
 
-    if (!IsPaletteName(name))
+    if (!isPaletteName(name))
         throw ResourceNotFound(name);
     QFile file(QStringLiteral(":/") + QString::fromStdString(name) + QStringLiteral(".pal"));
     if (!file.open(QIODevice::ReadOnly))
@@ -46,6 +46,6 @@ void LoadPalette(const std::string &name)
     const QByteArray bytes = file.read(static_cast<qint64>(activePalette.size()));
     file.close();
 
-    LoadPaletteBytes(reinterpret_cast<const unsigned char *>(bytes.constData()),
+    loadPaletteBytes(reinterpret_cast<const unsigned char *>(bytes.constData()),
                      static_cast<std::size_t>(bytes.size()));
 }

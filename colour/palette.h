@@ -28,4 +28,4 @@ void LoadPalette(const std::string &name);
 
 // The same steps with the stored data given directly (the bytes of a
 // resource); used by LoadPalette and by tests of short and long data.
-void LoadPaletteBytes(const unsigned char *data, std::size_t size);
+void loadPaletteBytes(const unsigned char *data, std::size_t size);

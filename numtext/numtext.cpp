@@ -25,7 +25,7 @@ constexpr long double kTenTo17 = 1e17L;
 constexpr long long kTenTo18 = 1000000000000000000LL;
 
 // The 18-digit decimal string of r (0 <= r < 10^18), leading zeros kept.
-std::string EighteenDigits(long long r)
+std::string eighteenDigits(long long r)
 {
     std::string digits(18, '0');
     for (int i = 17; i >= 0 && r > 0; --i) {
@@ -40,7 +40,7 @@ std::string EighteenDigits(long long r)
 // of a double is written this way, including those of 10^36 and more: a
 // large value simply gets all its integer digits (up to 309), the ones past
 // the 18-digit string being "0", so that the text reads back as the value.
-std::string FixedForm(std::uint8_t decimals, double value)
+std::string fixedForm(std::uint8_t decimals, double value)
 {
     const long double a = fabsl(static_cast<long double>(value));
 
@@ -52,20 +52,20 @@ std::string FixedForm(std::uint8_t decimals, double value)
         top = 0;
     } else {
         int e = static_cast<int>(floorl(log10l(a)));
-        long double m = a / PowerOfTen(e);
+        long double m = a / powerOfTen(e);
         if (m < 1.0L) {
             --e;
-            m = a / PowerOfTen(e);
+            m = a / powerOfTen(e);
         }
         r = llrintl(m * kTenTo17);
         top = e;
     }
     std::string digits;
     if (r >= kTenTo18) {
-        digits = "1" + EighteenDigits(r - kTenTo18);
+        digits = "1" + eighteenDigits(r - kTenTo18);
         ++top;
     } else {
-        digits = EighteenDigits(r);
+        digits = eighteenDigits(r);
     }
 
     // Digit of weight 10^w; positions past the digit string are zeros.
@@ -102,7 +102,7 @@ std::string FixedForm(std::uint8_t decimals, double value)
     return text;
 }
 
-bool IsDigit(char c)
+bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
@@ -116,7 +116,7 @@ struct DigitAccumulator
     long double a = 0.0L;
     long long scale = 0;
 
-    void Add(char digit)
+    void add(char digit)
     {
         if (a < 1e4000L)
             a = 10.0L * a + static_cast<long double>(digit - '0');
@@ -125,7 +125,7 @@ struct DigitAccumulator
     }
 
     // The reading of an invalid text: the digits so far as one whole number.
-    double AsWholeNumber() const
+    double asWholeNumber() const
     {
         if (scale > 0 || a >= kDoubleOverflow)
             throw FloatingPointOverflow();
@@ -158,7 +158,7 @@ std::string FormatReal(std::uint8_t width, std::uint8_t decimals, double value)
     else if (exponentBits == 0x7FF)
         text = negative ? "-INF" : "INF";
     else
-        text = FixedForm(decimals, value);
+        text = fixedForm(decimals, value);
 
     if (text.size() < width)
         text.insert(0, width - text.size(), ' ');
@@ -206,15 +206,15 @@ double ParseReal(const std::string &text)
         ++i;
     }
     if (i >= n)
-        return digits.AsWholeNumber();
+        return digits.asWholeNumber();
 
     long long fractionDigits = 0;
-    while (i < n && IsDigit(text[i]))
-        digits.Add(text[i++]);
+    while (i < n && isDigit(text[i]))
+        digits.add(text[i++]);
     if (i < n && text[i] == '.') {
         ++i;
-        while (i < n && IsDigit(text[i])) {
-            digits.Add(text[i++]);
+        while (i < n && isDigit(text[i])) {
+            digits.add(text[i++]);
             ++fractionDigits;
         }
     }
@@ -227,9 +227,9 @@ double ParseReal(const std::string &text)
             exponentNegative = text[i] == '-';
             ++i;
         }
-        if (i >= n || !IsDigit(text[i]))
-            return digits.AsWholeNumber();
-        while (i < n && IsDigit(text[i])) {
+        if (i >= n || !isDigit(text[i]))
+            return digits.asWholeNumber();
+        while (i < n && isDigit(text[i])) {
             if (exponent < kExponentLimit)
                 exponent = 10 * exponent + (text[i] - '0');
             ++i;
@@ -239,7 +239,7 @@ double ParseReal(const std::string &text)
     }
 
     if (i != n)
-        return digits.AsWholeNumber();
+        return digits.asWholeNumber();
 
     const double zero = negative ? -0.0 : 0.0;
     if (digits.a == 0.0L)
@@ -259,9 +259,9 @@ double ParseReal(const std::string &text)
 
     long double magnitude;
     if (p >= 0)
-        magnitude = digits.a * PowerOfTen(static_cast<int>(p));
+        magnitude = digits.a * powerOfTen(static_cast<int>(p));
     else
-        magnitude = digits.a / PowerOfTen(static_cast<int>(-p));
+        magnitude = digits.a / powerOfTen(static_cast<int>(-p));
 
     if (magnitude >= kDoubleOverflow)
         throw FloatingPointOverflow();

@@ -13,7 +13,7 @@ struct ExtendedPair
 
 // a * b exactly, as a pair (Dekker's product: each factor split into two
 // halves of 32 bits at 2^32 + 1).
-ExtendedPair TwoProduct(long double a, long double b)
+ExtendedPair twoProduct(long double a, long double b)
 {
     constexpr long double split = 4294967297.0L;
     const long double p = a * b;
@@ -25,9 +25,9 @@ ExtendedPair TwoProduct(long double a, long double b)
     return {p, e};
 }
 
-ExtendedPair Multiply(ExtendedPair x, ExtendedPair y)
+ExtendedPair multiply(ExtendedPair x, ExtendedPair y)
 {
-    ExtendedPair p = TwoProduct(x.hi, y.hi);
+    ExtendedPair p = twoProduct(x.hi, y.hi);
     p.lo += x.hi * y.lo + x.lo * y.hi;
     const long double s = p.hi + p.lo; // the pair's sum, rounded to nearest
     return {s, p.lo - (s - p.hi)};
@@ -35,16 +35,16 @@ ExtendedPair Multiply(ExtendedPair x, ExtendedPair y)
 
 } // namespace
 
-long double PowerOfTen(int n)
+long double powerOfTen(int n)
 {
     ExtendedPair result{1.0L, 0.0L};
     ExtendedPair base{5.0L, 0.0L};
     for (unsigned rest = static_cast<unsigned>(n); rest != 0;) {
         if (rest & 1u)
-            result = Multiply(result, base);
+            result = multiply(result, base);
         rest >>= 1;
         if (rest != 0)
-            base = Multiply(base, base);
+            base = multiply(base, base);
     }
     return ldexpl(result.hi, n);
 }

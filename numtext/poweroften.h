@@ -7,4 +7,4 @@
 // pairs of extended values, whose error stays far below the half unit that
 // the final rounding needs (the tests check every n against GNU MPFR), times
 // 2^n, which is exact. Up to 10^27 every step is exact.
-long double PowerOfTen(int n);
+long double powerOfTen(int n);

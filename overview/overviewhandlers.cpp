@@ -24,7 +24,7 @@ void Tfmandel::PaintboxPaint()
 {
     const int W = Paintbox->width();
     const int H = Paintbox->height();
-    const PixelPoint centre = PlaneToPixel(target.re, target.im, W, H);
+    const PixelPoint centre = planeToPixel(target.re, target.im, W, H);
     const int x = drawable(centre.x);
     const int y = drawable(centre.y);
     Paintbox->paintOn([&](QPainter &painter) {
@@ -44,7 +44,7 @@ void Tfmandel::PaintboxMouseDown(QObject *, Qt::MouseButton, Qt::KeyboardModifie
     const ComplexPoint *points[] = {&target};
     for (int i = 1; i <= 1; ++i) {
         const ComplexPoint &p = *points[i - 1];
-        if (MarkerGrabbed(X, Y, PlaneToPixel(p.re, p.im, W, H))) {
+        if (markerGrabbed(X, Y, planeToPixel(p.re, p.im, W, H))) {
             dragging = true;
             dragIndex = i;
         }
@@ -55,7 +55,7 @@ namespace {
 
 void dragTo(Tfmandel &w, int X, int Y)
 {
-    const ComplexPoint p = PixelToPlane(X, Y, w.Paintbox->width(), w.Paintbox->height());
+    const ComplexPoint p = pixelToPlane(X, Y, w.Paintbox->width(), w.Paintbox->height());
     if (w.dragIndex == 1)
         w.target = p;
     showPoint(w.Edit1, w.Edit2, w.target, 10);

@@ -6,7 +6,7 @@
 namespace {
 
 // Nearest integer, halves to even, clamped to the 64-bit range.
-std::int64_t RoundToInt64(long double v)
+std::int64_t roundToInt64(long double v)
 {
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
@@ -24,13 +24,13 @@ std::int64_t RoundToInt64(long double v)
 }
 
 // 4 · v as a 32-bit signed product that wraps around instead of overflowing.
-std::int32_t Times4(std::int32_t v)
+std::int32_t times4(std::int32_t v)
 {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v) * 4u);
 }
 
 // True when |a - b| < 5, without overflow for any b.
-bool Within4(std::int32_t a, std::int64_t b)
+bool within4(std::int32_t a, std::int64_t b)
 {
     // |a| < 2^31, so b outside ±2^32 can never be within 4 of a, and inside
     // that range the difference fits easily.
@@ -43,21 +43,21 @@ bool Within4(std::int32_t a, std::int64_t b)
 
 } // namespace
 
-PixelPoint PlaneToPixel(double re, double im, int W, int H)
+PixelPoint planeToPixel(double re, double im, int W, int H)
 {
     const long double x = ((static_cast<long double>(re) + 2.5L) * W) / 4.0L;
     const long double y = ((2.0L - static_cast<long double>(im)) * H) / 4.0L;
-    return {RoundToInt64(x), RoundToInt64(y)};
+    return {roundToInt64(x), roundToInt64(y)};
 }
 
-ComplexPoint PixelToPlane(std::int32_t X, std::int32_t Y, int W, int H)
+ComplexPoint pixelToPlane(std::int32_t X, std::int32_t Y, int W, int H)
 {
-    const long double re = static_cast<long double>(Times4(X)) / W - 2.5L;
-    const long double im = 2.0L - static_cast<long double>(Times4(Y)) / H;
+    const long double re = static_cast<long double>(times4(X)) / W - 2.5L;
+    const long double im = 2.0L - static_cast<long double>(times4(Y)) / H;
     return {static_cast<double>(re), static_cast<double>(im)};
 }
 
-bool MarkerGrabbed(std::int32_t X, std::int32_t Y, PixelPoint marker)
+bool markerGrabbed(std::int32_t X, std::int32_t Y, PixelPoint marker)
 {
-    return Within4(X, marker.x) && Within4(Y, marker.y);
+    return within4(X, marker.x) && within4(Y, marker.y);
 }

@@ -20,15 +20,15 @@ struct PixelPoint
 // A result beyond the 64-bit range is clamped to INT64_MIN or INT64_MAX; a
 // NaN (a target that is not a number) gives INT64_MIN. Such a marker lies far
 // outside the box and can never be grabbed.
-PixelPoint PlaneToPixel(double re, double im, int W, int H);
+PixelPoint planeToPixel(double re, double im, int W, int H);
 
 // Plane point of a pixel position: re = (4 X) / W - 2.5, im = 2 - (4 Y) / H.
 // 4 X and 4 Y are 32-bit signed products that wrap around on overflow (only
 // positions beyond ±2^29 pixels, which no pointer reaches); the division and
 // the subtraction are done in extended precision, the results stored as doubles.
-ComplexPoint PixelToPlane(std::int32_t X, std::int32_t Y, int W, int H);
+ComplexPoint pixelToPlane(std::int32_t X, std::int32_t Y, int W, int H);
 
 // True when a press at (X, Y) grabs the marker centred on `marker`: both
 // |X - marker.x| and |Y - marker.y| are below 5 (the 9 x 9 square around it).
 // Exact for every marker position, also the clamped extremes.
-bool MarkerGrabbed(std::int32_t X, std::int32_t Y, PixelPoint marker);
+bool markerGrabbed(std::int32_t X, std::int32_t Y, PixelPoint marker);

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-std::int64_t CounterNow()
+std::int64_t counterNow()
 {
     using namespace std::chrono;
     return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
@@ -12,12 +12,12 @@ namespace {
 std::int64_t frequencyOverride = 0;
 }
 
-std::int64_t CounterFrequency()
+std::int64_t counterFrequency()
 {
     return frequencyOverride > 0 ? frequencyOverride : 1000000000;
 }
 
-void OverrideCounterFrequency(std::int64_t ticksPerSecond)
+void overrideCounterFrequency(std::int64_t ticksPerSecond)
 {
     frequencyOverride = ticksPerSecond;
 }

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-std::int64_t CounterNow();       // current count
-std::int64_t CounterFrequency(); // counts per second
+std::int64_t counterNow();       // current count
+std::int64_t counterFrequency(); // counts per second
 
-// Makes CounterFrequency() report `ticksPerSecond` instead (0: the real
+// Makes counterFrequency() report `ticksPerSecond` instead (0: the real
 // frequency again). Lets tests have a run's progress checks come after every
 // row.
-void OverrideCounterFrequency(std::int64_t ticksPerSecond);
+void overrideCounterFrequency(std::int64_t ticksPerSecond);

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 
-std::string ErrorReportText(const std::string &message)
+std::string errorReportText(const std::string &message)
 {
     if (!message.empty()
         && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
@@ -11,9 +11,9 @@ std::string ErrorReportText(const std::string &message)
     return message;
 }
 
-void ShowErrorReport(const std::string &message)
+void showErrorReport(const std::string &message)
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Mandelbrotmenge"),
-                    QString::fromStdString(ErrorReportText(message)), QMessageBox::Ok);
+                    QString::fromStdString(errorReportText(message)), QMessageBox::Ok);
     box.exec();
 }

@@ -7,27 +7,27 @@
 
 // The message as the report shows it: "." appended when the last character
 // sorts after ".".
-std::string ErrorReportText(const std::string &message);
+std::string errorReportText(const std::string &message);
 
 // A modal message box with the critical icon, captioned "Mandelbrotmenge",
 // run with exec(). Returns when the user has closed it.
-void ShowErrorReport(const std::string &message);
+void showErrorReport(const std::string &message);
 
 // Runs `handler`; an exception that it throws ends it and is shown in the
 // error report, after which the program goes on.
 template<class Handler>
-void Guarded(Handler &&handler) noexcept
+void guarded(Handler &&handler) noexcept
 {
     try {
         handler();
     } catch (const std::exception &e) {
         try {
-            ShowErrorReport(e.what());
+            showErrorReport(e.what());
         } catch (...) {
         }
     } catch (...) {
         try {
-            ShowErrorReport("Unknown error");
+            showErrorReport("Unknown error");
         } catch (...) {
         }
     }

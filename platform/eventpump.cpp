@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-void HandlePendingEvents()
+void handlePendingEvents()
 {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);

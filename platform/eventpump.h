@@ -2,4 +2,4 @@
 
 // Handles every pending event of the GUI thread, each by its handler, then
 // returns.
-void HandlePendingEvents();
+void handlePendingEvents();

@@ -8,7 +8,7 @@
 
 namespace zoom {
 
-double ClampFactor(double factor)
+double clampFactor(double factor)
 {
     if (std::fabs(static_cast<long double>(factor)) < 0.1L)
         factor = 1.0;
@@ -17,7 +17,7 @@ double ClampFactor(double factor)
     return factor;
 }
 
-int IterationLimit(double factor)
+int iterationLimit(double factor)
 {
     long long limit = std::llrint(5.0L * static_cast<long double>(factor));
     if (limit < 200)
@@ -27,13 +27,13 @@ int IterationLimit(double factor)
     return static_cast<int>(limit);
 }
 
-Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im)
+Geometry makeGeometry(int w, int h, double clampedFactor, double re, double im)
 {
     Geometry g;
     g.w = w;
     g.h = h;
     g.factor = clampedFactor;
-    g.limit = IterationLimit(clampedFactor);
+    g.limit = iterationLimit(clampedFactor);
     g.aspect = static_cast<double>(static_cast<long double>(h) / w);
     g.dx = static_cast<double>(4.0L / w / clampedFactor);
     g.dy = static_cast<double>(static_cast<long double>(g.aspect) * 4.0L / h / clampedFactor);
@@ -44,7 +44,7 @@ Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im)
     return g;
 }
 
-void SampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double> &ys)
+void sampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double> &ys)
 {
     xs.resize(static_cast<std::size_t>(std::max(g.w, 0)));
     ys.resize(static_cast<std::size_t>(std::max(g.h, 0)));

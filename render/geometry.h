@@ -8,10 +8,10 @@ namespace zoom {
 
 // Factor clamps: |f| < 0.1 (bound in extended precision) -> 1.0; then
 // f > 1e8 -> 1e8.
-double ClampFactor(double factor);
+double clampFactor(double factor);
 
 // llrintl(5 * factor) clamped to 200 ... 5000; `factor` already clamped.
-int IterationLimit(double factor);
+int iterationLimit(double factor);
 
 struct Geometry
 {
@@ -25,11 +25,11 @@ struct Geometry
 
 // The geometry of an image of w x h pixels around (re, im) at the clamped
 // factor, each value computed in extended precision and stored as a double.
-Geometry MakeGeometry(int w, int h, double clampedFactor, double re, double im);
+Geometry makeGeometry(int w, int h, double clampedFactor, double re, double im);
 
 // The sample coordinates by repeated addition, each sum formed in extended
 // precision and stored as a double: xs[j] is the real part of column j,
 // ys[r] the imaginary part of row r.
-void SampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double> &ys);
+void sampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double> &ys);
 
 } // namespace zoom

@@ -29,22 +29,22 @@ struct Attractor
     double onePlus = 0;       // period 1: |1 + 2p|, with some slack
 };
 
-inline double Abs(double re, double im)
+inline double abs(double re, double im)
 {
     return std::sqrt(re * re + im * im);
 }
 
 // Principal square root of wr + wi i.
-inline void ComplexSqrt(double wr, double wi, double &sr, double &si)
+inline void complexSqrt(double wr, double wi, double &sr, double &si)
 {
-    const double m = Abs(wr, wi);
+    const double m = abs(wr, wi);
     sr = std::sqrt(std::max(0.0, (m + wr) / 2));
     si = std::sqrt(std::max(0.0, (m - wr) / 2));
     if (wi < 0)
         si = -si;
 }
 
-inline Attractor FindAttractor(double x, double y)
+inline Attractor findAttractor(double x, double y)
 {
     Attractor at;
     if (!std::isfinite(x) || !std::isfinite(y))
@@ -60,28 +60,28 @@ inline Attractor FindAttractor(double x, double y)
     constexpr double kSlack = 1e-12;
     // Fixed point p = (1 - sqrt(1 - 4c)) / 2, multiplier 2p.
     double sr, si;
-    ComplexSqrt(1.0 - 4.0 * x, -4.0 * y, sr, si);
+    complexSqrt(1.0 - 4.0 * x, -4.0 * y, sr, si);
     const double fr = (1.0 - sr) / 2, fi = -si / 2;
-    const double fm = Abs(fr, fi);
+    const double fm = abs(fr, fi);
     if (2 * fm < 1.0) {
         at.period = 1;
         at.pr[0] = fr;
         at.pi[0] = fi;
         at.mag[0] = fm + kSlack;
         at.twice[0] = 2 * fm + kSlack;
-        at.onePlus = Abs(1.0 + 2 * fr, 2 * fi) + kSlack;
+        at.onePlus = abs(1.0 + 2 * fr, 2 * fi) + kSlack;
         return at;
     }
     // 2-cycle p^2 + p + c + 1 = 0, multiplier 4 (c + 1).
-    if (Abs(x + 1.0, y) < 0.25) {
-        ComplexSqrt(-3.0 - 4.0 * x, -4.0 * y, sr, si);
+    if (abs(x + 1.0, y) < 0.25) {
+        complexSqrt(-3.0 - 4.0 * x, -4.0 * y, sr, si);
         at.period = 2;
         at.pr[0] = (-1.0 + sr) / 2;
         at.pi[0] = si / 2;
         at.pr[1] = (-1.0 - sr) / 2;
         at.pi[1] = -si / 2;
         for (int i = 0; i < 2; ++i) {
-            const double m = Abs(at.pr[i], at.pi[i]);
+            const double m = abs(at.pr[i], at.pi[i]);
             at.mag[i] = m + kSlack;
             at.twice[i] = 2 * m + kSlack;
         }
@@ -91,7 +91,7 @@ inline Attractor FindAttractor(double x, double y)
 
 // Whether the orbit point z = zr + zi i (rounded from the extended values)
 // lies in a disc around the attracting cycle that the iteration never leaves.
-inline bool Trapped(const Attractor &at, double zr, double zi)
+inline bool trapped(const Attractor &at, double zr, double zi)
 {
     constexpr double e = 1e-16;  // bound of one step's rounding, generous
     constexpr double tol = 1e-9; // covers the rounding of z, p and |u|
@@ -99,7 +99,7 @@ inline bool Trapped(const Attractor &at, double zr, double zi)
     if (at.period == 0 || !std::isfinite(zr) || !std::isfinite(zi))
         return false;
     for (int i = 0; i < at.period; ++i) {
-        const double r = Abs(zr - at.pr[i], zi - at.pi[i]) + tol;
+        const double r = abs(zr - at.pr[i], zi - at.pi[i]) + tol;
         if (at.mag[i] + r >= 1.9)
             continue;
         if (at.period == 1) {
@@ -156,7 +156,7 @@ inline bool Trapped(const Attractor &at, double zr, double zi)
 // from factor 100 to 1e8 (where neighbouring samples lie 1e-10 apart and the
 // margin is resolved), and the whole zoom series of the program's targets,
 // index for index with the literal loop.
-inline bool InsideCardioidOrBulb(double x, double y)
+inline bool insideCardioidOrBulb(double x, double y)
 {
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2 || std::fabs(y) > 2)
         return false;

@@ -7,5 +7,5 @@
 
 // The point under pixel (X, Y) of a w x h thumbnail that shows the region of
 // the (unclamped) factor around `target`.
-ComplexPoint RecentrePoint(ComplexPoint target, double factor, int w, int h, std::int32_t X,
+ComplexPoint recentrePoint(ComplexPoint target, double factor, int w, int h, std::int32_t X,
                            std::int32_t Y);

@@ -18,6 +18,6 @@ void Tfmandel::superMousedown(QObject *sender, Qt::MouseButton, Qt::KeyboardModi
     // The factor is read before anything changes: an overflow leaves all as it was.
     const double factor = readNumber(tabelle->cell(1, n));
     const QSize size = thumbnailSize();
-    showPoint(Edit1, Edit2, RecentrePoint(target, factor, size.width(), size.height(), X, Y), 12);
+    showPoint(Edit1, Edit2, recentrePoint(target, factor, size.width(), size.height(), X, Y), 12);
     ZeichnenClick(sender);
 }

@@ -6,7 +6,7 @@
 
 namespace zoom {
 
-std::uint8_t EscapeIndex(double x, double y, int limit)
+std::uint8_t escapeIndex(double x, double y, int limit)
 {
     // A limit below 1 would never be met; the image limits are 200 ... 5000.
     if (limit <= 1)
@@ -29,7 +29,7 @@ std::uint8_t EscapeIndex(double x, double y, int limit)
     }
 }
 
-void RenderPlain(const Geometry &g, std::uint8_t *out)
+void renderPlain(const Geometry &g, std::uint8_t *out)
 {
     double y = g.top;
     for (int r = 0; r < g.h; ++r) {
@@ -37,7 +37,7 @@ void RenderPlain(const Geometry &g, std::uint8_t *out)
         double x = g.left;
         for (int j = 0; j < g.w; ++j) {
             x = static_cast<double>(static_cast<long double>(x) + g.dx);
-            out[static_cast<std::size_t>(r) * g.w + j] = EscapeIndex(x, y, g.limit);
+            out[static_cast<std::size_t>(r) * g.w + j] = escapeIndex(x, y, g.limit);
         }
     }
 }

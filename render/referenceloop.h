@@ -10,10 +10,10 @@ namespace zoom {
 
 // Colour index of the point c = x + y i: escape count mod 256, 0 when the
 // limit is reached.
-std::uint8_t EscapeIndex(double x, double y, int limit);
+std::uint8_t escapeIndex(double x, double y, int limit);
 
 // The image computed pixel by pixel in one thread, literally: out receives
 // w * h indices, row by row.
-void RenderPlain(const Geometry &g, std::uint8_t *out);
+void renderPlain(const Geometry &g, std::uint8_t *out);
 
 } // namespace zoom

@@ -13,22 +13,22 @@
 
 namespace zoom {
 
-// Rows that WaitRow waits for at once when it has to sleep.
+// Rows that waitRow waits for at once when it has to sleep.
 constexpr int kWaitBatch = 6;
 
 struct RowEngine::Impl
 {
     explicit Impl(unsigned threads);
     ~Impl();
-    void Work();
-    void RowDone(int r);
-    void CancelLocked(std::unique_lock<std::mutex> &lock);
+    void work();
+    void markRowDone(int r);
+    void cancelLocked(std::unique_lock<std::mutex> &lock);
 
     std::vector<std::thread> pool;
 
     std::mutex mutex;
     std::condition_variable workCv; // workers: a new image, or quit
-    std::condition_variable rowCv;  // caller: a row is done; Cancel: workers left
+    std::condition_variable rowCv;  // caller: a row is done; cancel(): workers left
 
     // Guarded by mutex.
     bool quit = false;
@@ -44,7 +44,7 @@ struct RowEngine::Impl
     std::unique_ptr<std::atomic<bool>[]> rowDone;
     std::atomic<int> nextRow{0};
     std::atomic<bool> stop{false};
-    std::atomic<bool> sleeper{false};         // the caller sleeps in WaitRow ...
+    std::atomic<bool> sleeper{false};         // the caller sleeps in waitRow ...
     std::atomic<int> waitFirst{-1};           // ... until this row
     std::atomic<int> waitLast{-1};            // ... and this one are done
     std::atomic<std::uint64_t> iterations{0}; // RowStats of the workers
@@ -57,14 +57,14 @@ RowEngine::Impl::Impl(unsigned threads)
         threads = std::max(1u, std::thread::hardware_concurrency());
     pool.reserve(threads);
     for (unsigned i = 0; i < threads; ++i)
-        pool.emplace_back([this] { Work(); });
+        pool.emplace_back([this] { work(); });
 }
 
 RowEngine::Impl::~Impl()
 {
     {
         std::unique_lock<std::mutex> lock(mutex);
-        CancelLocked(lock);
+        cancelLocked(lock);
         quit = true;
     }
     workCv.notify_all();
@@ -72,7 +72,7 @@ RowEngine::Impl::~Impl()
         t.join();
 }
 
-void RowEngine::Impl::Work()
+void RowEngine::Impl::work()
 {
     // Extended precision, rounding to nearest, all exceptions masked: the
     // arithmetic that the images are defined with, whatever the thread
@@ -96,7 +96,7 @@ void RowEngine::Impl::Work()
                            pixels.data(),
                            &nextRow,
                            &stop,
-                           [](void *context, int r) { static_cast<Impl *>(context)->RowDone(r); },
+                           [](void *context, int r) { static_cast<Impl *>(context)->markRowDone(r); },
                            this};
         const RowStats done = worker.run(job);
         iterations.fetch_add(done.iterations, std::memory_order_relaxed);
@@ -108,7 +108,7 @@ void RowEngine::Impl::Work()
     }
 }
 
-void RowEngine::Impl::RowDone(int r)
+void RowEngine::Impl::markRowDone(int r)
 {
     // Sequentially consistent with the caller's `sleeper` store and row
     // check, so that one of the two sides sees the other.
@@ -122,7 +122,7 @@ void RowEngine::Impl::RowDone(int r)
     }
 }
 
-void RowEngine::Impl::CancelLocked(std::unique_lock<std::mutex> &lock)
+void RowEngine::Impl::cancelLocked(std::unique_lock<std::mutex> &lock)
 {
     open = false;
     stop.store(true, std::memory_order_release);
@@ -135,18 +135,18 @@ RowEngine::RowEngine(unsigned threads)
 
 RowEngine::~RowEngine() = default;
 
-void RowEngine::Begin(const Geometry &g)
+void RowEngine::begin(const Geometry &g)
 {
     Impl &d = *impl_;
     {
         std::unique_lock<std::mutex> lock(d.mutex);
-        d.CancelLocked(lock);
+        d.cancelLocked(lock);
         d.geometry = g;
         if (d.geometry.w < 0)
             d.geometry.w = 0;
         if (d.geometry.h < 0)
             d.geometry.h = 0;
-        SampleChains(d.geometry, d.xs, d.ys);
+        sampleChains(d.geometry, d.xs, d.ys);
         // Never empty, so that even rows of no pixels have an address.
         d.pixels.assign(std::max<std::size_t>(1, static_cast<std::size_t>(d.geometry.w)
                                                          * d.geometry.h),
@@ -164,7 +164,7 @@ void RowEngine::Begin(const Geometry &g)
     d.workCv.notify_all();
 }
 
-const std::uint8_t *RowEngine::WaitRow(int r)
+const std::uint8_t *RowEngine::waitRow(int r)
 {
     Impl &d = *impl_;
     if (r < 0 || r >= d.geometry.h || !d.rowDone)
@@ -189,14 +189,14 @@ const std::uint8_t *RowEngine::WaitRow(int r)
                || !d.open;
     });
     d.sleeper.store(false, std::memory_order_relaxed);
-    // After Cancel the rows not yet computed never come.
+    // After cancel() the rows not yet computed never come.
     return d.rowDone[r].load(std::memory_order_acquire) ? row : nullptr;
 }
 
-void RowEngine::Cancel()
+void RowEngine::cancel()
 {
     std::unique_lock<std::mutex> lock(impl_->mutex);
-    impl_->CancelLocked(lock);
+    impl_->cancelLocked(lock);
 }
 
 unsigned RowEngine::threads() const

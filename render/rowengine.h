@@ -11,7 +11,7 @@
 namespace zoom {
 
 // Computes the rows of one image ahead of the caller on a pool of worker
-// threads. The caller takes the rows in order with WaitRow.
+// threads. The caller takes the rows in order with waitRow.
 class RowEngine
 {
 public:
@@ -21,17 +21,17 @@ public:
     RowEngine &operator=(const RowEngine &) = delete;
 
     // Starts the image; any image still in progress is cancelled first.
-    void Begin(const Geometry &g);
+    void begin(const Geometry &g);
     // Blocks until row r (0 ... h-1) of the current image is computed and
     // returns its w indices. Rows must be taken in increasing order.
-    const std::uint8_t *WaitRow(int r);
+    const std::uint8_t *waitRow(int r);
     // Stops the workers on the current image; rows not yet taken are
     // discarded. Returns when no worker touches the image any more.
-    void Cancel();
+    void cancel();
 
     unsigned threads() const;
 
-    // What the workers did on the current image; complete once Cancel has
+    // What the workers did on the current image; complete once cancel() has
     // returned after the last row.
     RowStats statistics() const;
 

@@ -12,7 +12,7 @@ using namespace kernel;
 
 namespace {
 
-void StateBytes(const long double &a, const long double &b, unsigned char *out)
+void stateBytes(const long double &a, const long double &b, unsigned char *out)
 {
     // The ten significant bytes of each extended value; the rest is padding.
     std::memcpy(out, &a, 10);
@@ -53,7 +53,7 @@ RowStats RowWorker::run(const ImageJob &job)
         report();
         if (s_.active == 0)
             break;
-        const int result = RunRow(&s_);
+        const int result = runRow(&s_);
         if (job.stop->load(std::memory_order_acquire))
             break;
         if (result == kAllIdle) {
@@ -106,7 +106,7 @@ void RowWorker::takeRow()
         list_.clear();
         for (int j = 0; j < w; ++j) {
             const double x = job.xs[j];
-            if (interior::InsideCardioidOrBulb(x, y)) {
+            if (interior::insideCardioidOrBulb(x, y)) {
                 out[j] = 0;
                 ++shortcuts_;
                 continue;
@@ -115,7 +115,7 @@ void RowWorker::takeRow()
             // only well inside: |c| < 0.6 for the fixed point, |c + 1| < 1/4
             // for the 2-cycle. That cheap test saves the square roots.
             const bool deep = x * x + y * y < 0.36 || (x + 1.0) * (x + 1.0) + y * y < 0.0625;
-            if (deep && interior::Trapped(interior::FindAttractor(x, y), x, y)) {
+            if (deep && interior::trapped(interior::findAttractor(x, y), x, y)) {
                 out[j] = 0;
                 ++shortcuts_;
             } else {
@@ -201,15 +201,15 @@ void RowWorker::testAtCheckpoint()
         if (c.pixel != pix) {
             c = CycleTest{};
             c.pixel = pix;
-            c.attractor = interior::FindAttractor(s_.x[lane], s_.y[lane]);
+            c.attractor = interior::findAttractor(s_.x[lane], s_.y[lane]);
         }
         const long double &a = s_.z[2 * lane];
         const long double &b = s_.z[2 * lane + 1];
         unsigned char now[20];
-        StateBytes(a, b, now);
+        stateBytes(a, b, now);
         ++c.checkpoints;
         if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0)
-            || interior::Trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
+            || interior::trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
             // Never escapes: let the kernel finish it as at the limit. It
             // counts the steps to the limit, which are not made.
             s_.steps -= s_.limit - s_.k[lane];

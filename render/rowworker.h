@@ -41,7 +41,7 @@ class RowWorker
 public:
     // Computes rows of the image, taking them one after another from the
     // shared row counter, until none is left or the image is given up. Every
-    // pixel gets EscapeIndex(xs[j], ys[r], limit). The orbit slots pass from
+    // pixel gets escapeIndex(xs[j], ys[r], limit). The orbit slots pass from
     // one row to the next without waiting for the end of a row; a row is
     // reported when its last pixel is done. Returns what was done.
     RowStats run(const ImageJob &job);

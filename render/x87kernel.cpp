@@ -111,7 +111,7 @@ namespace zoom::kernel {
     "movl %[listEmpty], %k[result]\n\t"                                                      \
     "jmp .Lzstore_%=\n"
 
-int RunRow(RowState *s)
+int runRow(RowState *s)
 {
     int k0 = s->k[0], k1 = s->k[1], k2 = s->k[2], passes = s->passes;
     const int limit = s->limit;

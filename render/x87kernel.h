@@ -84,7 +84,7 @@ constexpr int kBlock = 64;
 constexpr int kYoungMin = 32;
 constexpr int kYoungMax = 256;
 
-// Results of RunRow.
+// Results of runRow.
 constexpr int kCheckpoint = 0; // all slots stored back
 constexpr int kAllIdle = 1;    // no orbit has a pixel
 constexpr int kListEmpty = 2;  // an orbit went idle; all slots stored back
@@ -93,6 +93,6 @@ constexpr int kListEmpty = 2;  // an orbit went idle; all slots stored back
 // empty (unless idleWhenEmpty), or until no orbit has a pixel. Adds the
 // steps of every orbit that ends to s->steps: k for an escape on step k,
 // limit - 1 for an orbit at the limit.
-int RunRow(RowState *s);
+int runRow(RowState *s);
 
 } // namespace zoom::kernel

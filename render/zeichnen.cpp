@@ -31,7 +31,7 @@ void Tfmandel::ZeichnenClick(QObject *)
             if (--runDepth_ == 0)
                 finishRun();
         });
-        halfSecond_ = CounterFrequency() / 2;
+        halfSecond_ = counterFrequency() / 2;
         idle = false;
         Zeichnen->setText(kRunCaption);
         target.re = ReadReal(Edit1);
@@ -46,8 +46,8 @@ void Tfmandel::ZeichnenClick(QObject *)
 
 void Tfmandel::RenderImage(int image, double factor)
 {
-    std::int64_t start = CounterNow();
-    factor = zoom::ClampFactor(factor);
+    std::int64_t start = counterNow();
+    factor = zoom::clampFactor(factor);
     if (idle)
         return;
     const int w = thumbnailSize().width();
@@ -55,7 +55,7 @@ void Tfmandel::RenderImage(int image, double factor)
     if (w <= 0 || h <= 0)
         return;
     Picture work(w, h);
-    const zoom::Geometry g = zoom::MakeGeometry(w, h, factor, target.re, target.im);
+    const zoom::Geometry g = zoom::makeGeometry(w, h, factor, target.re, target.im);
     aspect = g.aspect;
 
     // Only what the store holds is written (it always holds the thumbnails).
@@ -65,9 +65,9 @@ void Tfmandel::RenderImage(int image, double factor)
     IterationStore::Plane plane = iterations[stored ? image : 0];
     PaintSurface *surface = thumbnail(image);
 
-    engine_->Begin(g);
+    engine_->begin(g);
     for (int r = 0; r < h; ++r) {
-        const std::uint8_t *indices = engine_->WaitRow(r);
+        const std::uint8_t *indices = engine_->waitRow(r);
         if (!indices)
             break;
         std::uint8_t *row = work.row(r);
@@ -82,9 +82,9 @@ void Tfmandel::RenderImage(int image, double factor)
             for (int j = 0; j < storeColumns; ++j)
                 plane[j][r] = indices[j];
 
-        const std::int64_t now = CounterNow();
+        const std::int64_t now = counterNow();
         if (now - start > halfSecond_) {
-            HandlePendingEvents();
+            handlePendingEvents();
             if (idle)
                 break;
             if (surface)
@@ -92,7 +92,7 @@ void Tfmandel::RenderImage(int image, double factor)
             start = now;
         }
     }
-    engine_->Cancel();
+    engine_->cancel();
     if (surface)
         surface->drawPicture(work);
 }

@@ -29,7 +29,7 @@ namespace {
 
 constexpr std::int32_t kMaxPhase = std::numeric_limits<std::int32_t>::max();
 
-PaletteTable Stored(const char *name)
+PaletteTable stored(const char *name)
 {
     const PaletteTable saved = activePalette;
     LoadPalette(name);
@@ -40,7 +40,7 @@ PaletteTable Stored(const char *name)
 
 // A table whose 256 entries all differ (the red byte is the entry number),
 // so that every wrong entry shows as a wrong colour.
-PaletteTable Distinct()
+PaletteTable distinct()
 {
     PaletteTable t{};
     for (int k = 0; k < 256; ++k) {
@@ -51,7 +51,7 @@ PaletteTable Distinct()
     return t;
 }
 
-QRgb Entry(const PaletteTable &t, int entry)
+QRgb entryColour(const PaletteTable &t, int entry)
 {
     return qRgb(t[3 * entry], t[3 * entry + 1], t[3 * entry + 2]);
 }
@@ -66,7 +66,7 @@ protected:
     }
     void TearDown() override
     {
-        OverrideCounterFrequency(0);
+        overrideCounterFrequency(0);
         window->Timer1->stop();
         WindowTest::TearDown();
     }
@@ -126,7 +126,7 @@ protected:
 
 TEST_F(ColourTest, ChoosingRgbWhileIdleLoadsStandardAndRunsInItsColours)
 {
-    const PaletteTable standard = Stored("STANDARD");
+    const PaletteTable standard = stored("STANDARD");
     const std::uint8_t start[] = {0, 0, 0, 0, 0, 188, 0, 188, 0};
     EXPECT_TRUE(std::equal(std::begin(start), std::end(start), standard.begin()));
     useCheapFactors();
@@ -140,7 +140,7 @@ TEST_F(ColourTest, ChoosingRgbWhileIdleLoadsStandardAndRunsInItsColours)
     EXPECT_EQ(window->Zeichnen->text(), QStringLiteral("Vergrößerungen zeichnen"));
     for (int i = 1; i <= 6; ++i)
         EXPECT_FALSE(storeIsEmpty(i)) << "image " << i;
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(standard, index); }));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(standard, index); }));
 }
 
 TEST_F(ColourTest, EachItemLoadsItsPalette)
@@ -150,33 +150,33 @@ TEST_F(ColourTest, EachItemLoadsItsPalette)
     for (int item : {1, 2, 3, 0}) {
         QTest::mouseClick(window->RadioGroup1->item(item), Qt::LeftButton);
         EXPECT_EQ(window->RadioGroup1->itemIndex(), item);
-        EXPECT_EQ(activePalette, Stored(names[item])) << names[item];
+        EXPECT_EQ(activePalette, stored(names[item])) << names[item];
         EXPECT_TRUE(window->idle);
     }
 }
 
 TEST_F(ColourTest, SpezialShowsTheSetWhite)
 {
-    const PaletteTable spezial = Stored("SPEZIAL");
-    EXPECT_EQ(Entry(spezial, 0), qRgb(255, 255, 255));
+    const PaletteTable spezial = stored("SPEZIAL");
+    EXPECT_EQ(entryColour(spezial, 0), qRgb(255, 255, 255));
     useCheapFactors();
 
     QTest::mouseClick(window->RadioGroup1->item(1), Qt::LeftButton);
 
     EXPECT_EQ(window->RadioGroup1->itemIndex(), 1);
-    // Pixel (323, 124) shows the point 0, inside the set: index 0.
+    // pixel (323, 124) shows the point 0, inside the set: index 0.
     EXPECT_EQ(window->iterations[1][323][124], 0);
     EXPECT_EQ(shot(1).pixel(323, 124), qRgb(255, 255, 255));
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(spezial, index); }));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(spezial, index); }));
 }
 
 TEST_F(ColourTest, ChoiceDuringARunEndsItAndTheNextTickRecolours)
 {
-    const PaletteTable vertigo = Stored("VERTIGO");
-    const PaletteTable standard = Stored("STANDARD");
+    const PaletteTable vertigo = stored("VERTIGO");
+    const PaletteTable standard = stored("STANDARD");
     useCheapFactors();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
-    ASSERT_TRUE(allShowIndices([&](int index) { return Entry(vertigo, index); }));
+    ASSERT_TRUE(allShowIndices([&](int index) { return entryColour(vertigo, index); }));
     std::vector<QImage> before;
     for (int n = 1; n <= 6; ++n)
         before.push_back(shot(n));
@@ -198,7 +198,7 @@ TEST_F(ColourTest, ChoiceDuringARunEndsItAndTheNextTickRecolours)
 
     tick();
     EXPECT_EQ(window->cyclePhase, 1);
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(standard, CycledEntry(index, 1)); }));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(standard, cycledEntry(index, 1)); }));
 }
 
 // ---- colour cycling ----
@@ -239,7 +239,7 @@ TEST_F(ColourTest, CyclingBeforeAnyRunFillsEveryThumbnailWithEntryZero)
 
 TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
 {
-    const PaletteTable t = Distinct();
+    const PaletteTable t = distinct();
     activePalette = t;
     fillStore(mixed);
     const struct
@@ -261,7 +261,7 @@ TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
         const QImage img = shot(i);
         const Picture &picture = *window->images[i];
         for (const auto &m : marks) {
-            EXPECT_EQ(img.pixel(m.x, 7), Entry(t, m.entry))
+            EXPECT_EQ(img.pixel(m.x, 7), entryColour(t, m.entry))
                     << "image " << i << " index " << int(m.index);
             // The picture holds blue, green, red.
             const std::uint8_t *p = picture.row(7) + 3 * m.x;
@@ -270,7 +270,7 @@ TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
             EXPECT_EQ(p[2], t[3 * m.entry]);
         }
     }
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(t, CycledEntry(index, 1)); }));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(t, cycledEntry(index, 1)); }));
 
     // The pictures' last column and last row lie outside the thumbnails; the
     // tick leaves them white.
@@ -315,7 +315,7 @@ TEST_F(ColourTest, AtPhase254TheThumbnailsShowTheColoursOfTheRun)
 
 TEST_F(ColourTest, IndexZeroNeverChangesColour)
 {
-    const PaletteTable t = Distinct();
+    const PaletteTable t = distinct();
     activePalette = t;
     fillStore(mixed);
     std::vector<std::pair<int, int>> zeros; // of image 2
@@ -343,7 +343,7 @@ TEST_F(ColourTest, IndexZeroNeverChangesColour)
         previousEntry = entry;
         if (k % 100 == 99)
             EXPECT_TRUE(showsIndices(2, [&](int index) {
-                return Entry(t, CycledEntry(index, window->cyclePhase));
+                return entryColour(t, cycledEntry(index, window->cyclePhase));
             }));
     }
     EXPECT_EQ(window->cyclePhase, 300);
@@ -369,7 +369,7 @@ TEST_F(ColourTest, OffAndOnResumesThePhase)
     for (int n = 1; n <= 6; ++n)
         EXPECT_EQ(shot(n), last[n - 1]) << "thumbnail " << n;
     EXPECT_TRUE(allShowIndices(
-            [&](int index) { return Entry(activePalette, CycledEntry(index, stopped)); }));
+            [&](int index) { return entryColour(activePalette, cycledEntry(index, stopped)); }));
 
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     EXPECT_EQ(window->Button1->text(), QStringLiteral("Anhalten"));
@@ -382,7 +382,7 @@ TEST_F(ColourTest, OffAndOnResumesThePhase)
 
 TEST_F(ColourTest, PhaseWrapsFromTheTopOfTheRangeTo255)
 {
-    const PaletteTable t = Distinct();
+    const PaletteTable t = distinct();
     activePalette = t;
     fillStore(mixed);
     for (int i = 1; i <= 6; ++i) {
@@ -393,20 +393,20 @@ TEST_F(ColourTest, PhaseWrapsFromTheTopOfTheRangeTo255)
     window->cyclePhase = kMaxPhase - 1;
     tick();
     EXPECT_EQ(window->cyclePhase, kMaxPhase);
-    EXPECT_EQ(shot(1).pixel(0, 0), Entry(t, 128));
-    EXPECT_EQ(shot(1).pixel(1, 0), Entry(t, 129));
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(t, CycledEntry(index, kMaxPhase)); }));
+    EXPECT_EQ(shot(1).pixel(0, 0), entryColour(t, 128));
+    EXPECT_EQ(shot(1).pixel(1, 0), entryColour(t, 129));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(t, cycledEntry(index, kMaxPhase)); }));
 
     tick();
     EXPECT_EQ(window->cyclePhase, 255);
-    EXPECT_EQ(shot(1).pixel(0, 0), Entry(t, 1));
-    EXPECT_EQ(shot(1).pixel(1, 0), Entry(t, 2));
-    EXPECT_TRUE(allShowIndices([&](int index) { return Entry(t, CycledEntry(index, 255)); }));
+    EXPECT_EQ(shot(1).pixel(0, 0), entryColour(t, 1));
+    EXPECT_EQ(shot(1).pixel(1, 0), entryColour(t, 2));
+    EXPECT_TRUE(allShowIndices([&](int index) { return entryColour(t, cycledEntry(index, 255)); }));
 }
 
 TEST_F(ColourTest, LayoutRestartsThePhaseAndTheNextTickShowsTheStoreAtTheNewSize)
 {
-    const PaletteTable t = Distinct();
+    const PaletteTable t = distinct();
     activePalette = t;
     // No zeros in the store: the cells that a larger layout adds are its only zeros.
     fillStore([](int i, int x, int y) { return static_cast<std::uint8_t>((x + y + i) % 255 + 1); });
@@ -424,8 +424,8 @@ TEST_F(ColourTest, LayoutRestartsThePhaseAndTheNextTickShowsTheStoreAtTheNewSize
         for (int y = 0; y < 299; y += 3)
             for (int x = 0; x < 499; x += 3) {
                 const bool old = x < 382 && y < 252;
-                const int entry = old ? CycledEntry((x + y + n) % 255 + 1, 1) : 0;
-                ASSERT_EQ(img.pixel(x, y), Entry(t, entry)) << n << " " << x << "," << y;
+                const int entry = old ? cycledEntry((x + y + n) % 255 + 1, 1) : 0;
+                ASSERT_EQ(img.pixel(x, y), entryColour(t, entry)) << n << " " << x << "," << y;
             }
     }
 
@@ -447,7 +447,7 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
 {
     // A progress check with its event pump after every row; the run handles
     // the timer's ticks there. A press of the button in a later pump ends it.
-    OverrideCounterFrequency(2);
+    overrideCounterFrequency(2);
     useCheapFactors();
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_EQ(window->cyclePhase, 0);
@@ -464,7 +464,7 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
 
     // The click returns when the run has ended; no event was handled outside it.
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
-    OverrideCounterFrequency(0);
+    overrideCounterFrequency(0);
 
     EXPECT_GE(phaseAtAbort, 3) << "ticks came in the pumps before the abort";
     EXPECT_GE(window->cyclePhase, phaseAtAbort);

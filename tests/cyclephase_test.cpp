@@ -16,7 +16,7 @@ constexpr std::int32_t kMaxPhase = std::numeric_limits<std::int32_t>::max();
 
 // A table whose 256 entries all differ (the red byte is the entry number),
 // so that every wrong entry shows as a wrong colour.
-PaletteTable Distinct()
+PaletteTable distinct()
 {
     PaletteTable t{};
     for (int k = 0; k < 256; ++k) {
@@ -65,7 +65,7 @@ TEST(CycledEntry, MapsIndexAndPhaseToAnEntry)
             {200, kMaxPhase - 100, 228},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(CycledEntry(c.index, c.phase), c.entry)
+        EXPECT_EQ(cycledEntry(c.index, c.phase), c.entry)
                 << "index " << c.index << " phase " << c.phase;
 }
 
@@ -76,10 +76,10 @@ TEST(CycledEntry, EveryTickMovesOnePlaceThroughEntriesOneTo255)
     for (auto [from, to] : ranges)
         for (std::int32_t p = from; p <= to; ++p)
             for (int index = 1; index <= 255; ++index) {
-                const int now = CycledEntry(index, p);
+                const int now = cycledEntry(index, p);
                 ASSERT_GE(now, 1) << index << " " << p;
                 ASSERT_LE(now, 255) << index << " " << p;
-                ASSERT_EQ(CycledEntry(index, p + 1), now % 255 + 1) << index << " " << p;
+                ASSERT_EQ(cycledEntry(index, p + 1), now % 255 + 1) << index << " " << p;
             }
 }
 
@@ -92,16 +92,16 @@ TEST(NextCyclePhase, CountsUpAndWrapsTo255)
             {0, 1}, {1, 2}, {253, 254}, {254, 255}, {kMaxPhase - 1, kMaxPhase}, {kMaxPhase, 255},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(NextCyclePhase(c.from), c.to) << c.from;
+        EXPECT_EQ(nextCyclePhase(c.from), c.to) << c.from;
 }
 
 TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
 {
-    const PaletteTable t = Distinct();
+    const PaletteTable t = distinct();
     for (std::int32_t phase : {0, 1, 254, 1000, kMaxPhase}) {
-        const CycledColours c = MakeCycledColours(t, phase);
+        const CycledColours c = makeCycledColours(t, phase);
         for (int index = 0; index < 256; ++index) {
-            const int e = CycledEntry(index, phase);
+            const int e = cycledEntry(index, phase);
             ASSERT_EQ(c[3 * index], t[3 * e + 2]) << index << " " << phase;
             ASSERT_EQ(c[3 * index + 1], t[3 * e + 1]) << index << " " << phase;
             ASSERT_EQ(c[3 * index + 2], t[3 * e]) << index << " " << phase;

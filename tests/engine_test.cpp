@@ -26,26 +26,26 @@ struct ImageCase
 };
 
 // The oracle's image (GNU MPFR, see tests/mpfr_oracle.h).
-std::vector<std::uint8_t> OracleImage(int w, int h, double rawFactor, double re, double im)
+std::vector<std::uint8_t> oracleImage(int w, int h, double rawFactor, double re, double im)
 {
     return mpfroracle::image(w, h, rawFactor, re, im);
 }
 
-std::uint8_t OracleIndex(double x, double y, int limit)
+std::uint8_t oracleIndex(double x, double y, int limit)
 {
     return static_cast<std::uint8_t>(mpfroracle::escapeSteps(x, y, limit) % 256);
 }
 
 // The image through the row engine, taking the rows in order as the window
 // does.
-std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, double rawFactor,
+std::vector<std::uint8_t> engineImage(zoom::RowEngine &engine, int w, int h, double rawFactor,
                                       double re, double im)
 {
-    const zoom::Geometry g = zoom::MakeGeometry(w, h, zoom::ClampFactor(rawFactor), re, im);
+    const zoom::Geometry g = zoom::makeGeometry(w, h, zoom::clampFactor(rawFactor), re, im);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
-    engine.Begin(g);
+    engine.begin(g);
     for (int r = 0; r < h; ++r) {
-        const std::uint8_t *row = engine.WaitRow(r);
+        const std::uint8_t *row = engine.waitRow(r);
         if (row == nullptr) {
             ADD_FAILURE() << "row " << r << " missing";
             return out;
@@ -56,7 +56,7 @@ std::vector<std::uint8_t> EngineImage(zoom::RowEngine &engine, int w, int h, dou
 }
 
 // Where two images differ: count and first position.
-std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<std::uint8_t> &want,
+std::string differences(const std::vector<std::uint8_t> &got, const std::vector<std::uint8_t> &want,
                         int w)
 {
     if (got.size() != want.size())
@@ -77,7 +77,7 @@ std::string Differences(const std::vector<std::uint8_t> &got, const std::vector<
 }
 
 // Smaller images under ThreadSanitizer, which slows the oracle down.
-int ImageScale()
+int imageScale()
 {
     const char *small = std::getenv("MANDEL_ENGINE_TEST_SMALL");
     return small != nullptr && *small != '\0' && *small != '0' ? 4 : 1;
@@ -97,25 +97,36 @@ struct FactorCase
 TEST(EngineFactor, ClampAndLimit)
 {
     const FactorCase cases[] = {
-            {10, 10, 200},          {100, 100, 500},        {1000, 1000, 5000},
-            {10000, 10000, 5000},   {1e8, 1e8, 5000},       {0, 1.0, 200},
-            {0.1, 0.1, 200},        {0.09, 1.0, 200},       {-0.09, 1.0, 200},
-            {1e9, 1e8, 5000},       {-10, -10, 200},        {-1e9, -1e9, 200},
-            {40.0, 40.0, 200},      {40.1, 40.1, 201}, // the double 40.1 is slightly above:
-                                                       // 200.5000000000000071
-            {40.5, 40.5, 202},                         // exactly 202.5: halves to even
-            {40.7, 40.7, 204},                         // 203.5000000000000142
-            {41.5, 41.5, 208},                         // exactly 207.5: to even
-            {999.9, 999.9, 4999},                      // 4999.4999999999998863
-            {999.95, 999.95, 5000}, {1000.1, 1000.1, 5000}, {-1000, -1000, 200},
+            {10, 10, 200},
+            {100, 100, 500},
+            {1000, 1000, 5000},
+            {10000, 10000, 5000},
+            {1e8, 1e8, 5000},
+            {0, 1.0, 200},
+            {0.1, 0.1, 200},
+            {0.09, 1.0, 200},
+            {-0.09, 1.0, 200},
+            {1e9, 1e8, 5000},
+            {-10, -10, 200},
+            {-1e9, -1e9, 200},
+            {40.0, 40.0, 200},
+            {40.1, 40.1, 201},    // the double 40.1 is slightly above:
+                                  // 200.5000000000000071
+            {40.5, 40.5, 202},    // exactly 202.5: halves to even
+            {40.7, 40.7, 204},    // 203.5000000000000142
+            {41.5, 41.5, 208},    // exactly 207.5: to even
+            {999.9, 999.9, 4999}, // 4999.4999999999998863
+            {999.95, 999.95, 5000},
+            {1000.1, 1000.1, 5000},
+            {-1000, -1000, 200},
     };
     for (const FactorCase &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
-        const double clamped = zoom::ClampFactor(c.factor);
+        const double clamped = zoom::clampFactor(c.factor);
         EXPECT_EQ(clamped, c.clamped);
-        EXPECT_EQ(zoom::IterationLimit(clamped), c.limit);
+        EXPECT_EQ(zoom::iterationLimit(clamped), c.limit);
         EXPECT_EQ(clamped, mpfroracle::clampFactor(c.factor));
-        EXPECT_EQ(zoom::IterationLimit(clamped), mpfroracle::iterationLimit(clamped));
+        EXPECT_EQ(zoom::iterationLimit(clamped), mpfroracle::iterationLimit(clamped));
         EXPECT_EQ(mpfroracle::geometry(380, 250, c.factor, 0, 0).limit, c.limit);
     }
 }
@@ -124,17 +135,17 @@ TEST(EngineFactor, ClampBoundaryInExtendedPrecision)
 {
     // The largest double below 0.1 is below the bound; 0.1 itself is not.
     const double below = std::nextafter(0.1, 0.0);
-    EXPECT_EQ(zoom::ClampFactor(below), 1.0);
-    EXPECT_EQ(zoom::ClampFactor(-below), 1.0);
-    EXPECT_EQ(zoom::ClampFactor(0.1), 0.1);
-    EXPECT_EQ(zoom::ClampFactor(-0.1), -0.1);
-    EXPECT_EQ(zoom::ClampFactor(std::nextafter(1e8, 2e8)), 1e8);
-    EXPECT_EQ(zoom::ClampFactor(std::numeric_limits<double>::infinity()), 1e8);
+    EXPECT_EQ(zoom::clampFactor(below), 1.0);
+    EXPECT_EQ(zoom::clampFactor(-below), 1.0);
+    EXPECT_EQ(zoom::clampFactor(0.1), 0.1);
+    EXPECT_EQ(zoom::clampFactor(-0.1), -0.1);
+    EXPECT_EQ(zoom::clampFactor(std::nextafter(1e8, 2e8)), 1e8);
+    EXPECT_EQ(zoom::clampFactor(std::numeric_limits<double>::infinity()), 1e8);
 }
 
 TEST(EngineGeometry, DefaultThumbnail)
 {
-    const zoom::Geometry g = zoom::MakeGeometry(380, 250, 10.0, -1.41, 0.0);
+    const zoom::Geometry g = zoom::makeGeometry(380, 250, 10.0, -1.41, 0.0);
     const mpfroracle::Geometry o = mpfroracle::geometry(380, 250, 10.0, -1.41, 0.0);
     EXPECT_EQ(g.w, 380);
     EXPECT_EQ(g.h, 250);
@@ -169,7 +180,7 @@ TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
     for (const ImageCase &c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor "
                      + std::to_string(c.factor));
-        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, c.factor, c.re, c.im);
+        const zoom::Geometry g = zoom::makeGeometry(c.w, c.h, c.factor, c.re, c.im);
         const mpfroracle::Geometry o = mpfroracle::geometry(c.w, c.h, c.factor, c.re, c.im);
         EXPECT_EQ(g.limit, o.limit);
         EXPECT_EQ(g.aspect, o.aspect);
@@ -182,7 +193,7 @@ TEST(EngineGeometry, MatchesOracleAcrossFactorsAndSizes)
 
 TEST(EngineGeometry, NegativeFactorReversesBothAxes)
 {
-    const zoom::Geometry g = zoom::MakeGeometry(380, 250, -10.0, -1.41, 0.0);
+    const zoom::Geometry g = zoom::makeGeometry(380, 250, -10.0, -1.41, 0.0);
     EXPECT_LT(g.dx, 0.0);
     EXPECT_LT(g.dy, 0.0);
     EXPECT_NEAR(g.left, -1.21, 1e-12);
@@ -221,15 +232,15 @@ TEST(EngineEscape, KnownPoints)
     };
     for (const PointCase &c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(zoom::EscapeIndex(c.x, c.y, c.limit), OracleIndex(c.x, c.y, c.limit));
+        EXPECT_EQ(zoom::escapeIndex(c.x, c.y, c.limit), oracleIndex(c.x, c.y, c.limit));
         if (c.index >= 0) {
-            EXPECT_EQ(zoom::EscapeIndex(c.x, c.y, c.limit), c.index);
+            EXPECT_EQ(zoom::escapeIndex(c.x, c.y, c.limit), c.index);
         }
     }
 }
 
 // Searches along a line for a point that escapes after exactly `steps`.
-bool FindPointEscapingAfter(int steps, double &x, double &y)
+bool findPointEscapingAfter(int steps, double &x, double &y)
 {
     // Just outside the cusp at 0.25 the escape time grows without bound as
     // the point approaches it; walk toward it.
@@ -247,17 +258,17 @@ bool FindPointEscapingAfter(int steps, double &x, double &y)
 TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
 {
     double x = 0, y = 0;
-    ASSERT_TRUE(FindPointEscapingAfter(256, x, y));
+    ASSERT_TRUE(findPointEscapingAfter(256, x, y));
     ASSERT_EQ(mpfroracle::escapeSteps(x, y, 5000), 256);
-    EXPECT_EQ(zoom::EscapeIndex(x, y, 5000), 0);
-    EXPECT_EQ(zoom::EscapeIndex(x, y, 257), 0); // the last step allowed
-    EXPECT_EQ(zoom::EscapeIndex(x, y, 256), 0); // stopped before it
+    EXPECT_EQ(zoom::escapeIndex(x, y, 5000), 0);
+    EXPECT_EQ(zoom::escapeIndex(x, y, 257), 0); // the last step allowed
+    EXPECT_EQ(zoom::escapeIndex(x, y, 256), 0); // stopped before it
 
     double x2 = 0, y2 = 0;
-    ASSERT_TRUE(FindPointEscapingAfter(300, x2, y2));
-    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 5000), 300 - 256);
-    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 300), 0);
-    EXPECT_EQ(zoom::EscapeIndex(x2, y2, 301), 300 - 256);
+    ASSERT_TRUE(findPointEscapingAfter(300, x2, y2));
+    EXPECT_EQ(zoom::escapeIndex(x2, y2, 5000), 300 - 256);
+    EXPECT_EQ(zoom::escapeIndex(x2, y2, 300), 0);
+    EXPECT_EQ(zoom::escapeIndex(x2, y2, 301), 300 - 256);
 
     // The same points through the engine: a one-pixel image whose sample
     // falls exactly on the point (steps of 2^-10 keep every sum exact).
@@ -268,13 +279,13 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
         int index;
     } pixels[] = {{x, 0}, {x2, 300 - 256}};
     for (const auto &p : pixels) {
-        zoom::Geometry g = zoom::MakeGeometry(1, 1, 1000.0, p.x, 0.0);
+        zoom::Geometry g = zoom::makeGeometry(1, 1, 1000.0, p.x, 0.0);
         g.dx = g.dy = 1.0 / 1024;
         g.left = p.x - g.dx;
         g.top = g.dy;
         ASSERT_EQ(static_cast<double>(static_cast<long double>(g.left) + g.dx), p.x);
-        engine.Begin(g);
-        const std::uint8_t *row = engine.WaitRow(0);
+        engine.begin(g);
+        const std::uint8_t *row = engine.waitRow(0);
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row[0], p.index);
     }
@@ -290,11 +301,11 @@ TEST(EngineRender, PlainMatchesOracle)
     };
     for (const ImageCase &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
-        const zoom::Geometry g = zoom::MakeGeometry(c.w, c.h, zoom::ClampFactor(c.factor), c.re,
+        const zoom::Geometry g = zoom::makeGeometry(c.w, c.h, zoom::clampFactor(c.factor), c.re,
                                                     c.im);
         std::vector<std::uint8_t> got(static_cast<std::size_t>(c.w) * c.h, 77);
-        zoom::RenderPlain(g, got.data());
-        EXPECT_EQ(Differences(got, OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w), "");
+        zoom::renderPlain(g, got.data());
+        EXPECT_EQ(differences(got, oracleImage(c.w, c.h, c.factor, c.re, c.im), c.w), "");
     }
 }
 
@@ -317,12 +328,12 @@ class EngineSeries : public ::testing::TestWithParam<SeriesCase>
 TEST_P(EngineSeries, WholeSeriesMatchesOracle)
 {
     const SeriesCase c = GetParam();
-    const int w = 380 / ImageScale(), h = 250 / ImageScale();
+    const int w = 380 / imageScale(), h = 250 / imageScale();
     zoom::RowEngine engine;
     for (double factor : kDefaultFactors) {
         SCOPED_TRACE(std::string(c.name) + " factor " + std::to_string(factor));
-        const std::vector<std::uint8_t> want = OracleImage(w, h, factor, c.re, c.im);
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, factor, c.re, c.im), want, w), "");
+        const std::vector<std::uint8_t> want = oracleImage(w, h, factor, c.re, c.im);
+        EXPECT_EQ(differences(engineImage(engine, w, h, factor, c.re, c.im), want, w), "");
     }
 }
 
@@ -382,13 +393,13 @@ TEST(EngineRender, InteriorShortcutsMatchOracleNearTheirEdges)
     cases.push_back({"cusp at 0.25", 0.25, 0.0, 1000});
     cases.push_back({"cusp at 0.25", 0.25, 0.0, 1e8});
     cases.push_back({"left end of the disc", -1.25, 0.0, 1e8});
-    const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
+    const int w = 48 / imageScale() + 8, h = 32 / imageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " "
                      + std::to_string(c.im) + " factor " + std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
-                              OracleImage(w, h, c.factor, c.re, c.im), w),
+        EXPECT_EQ(differences(engineImage(engine, w, h, c.factor, c.re, c.im),
+                              oracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
@@ -417,13 +428,13 @@ TEST(EngineRender, OtherComponentsAndFilamentsMatchOracle)
             {"Misiurewicz point", -0.10109636, 0.95628651, 1e5},
             {"spiral in the seahorse valley", -0.7436447860, 0.1318252536, 1e8},
     };
-    const int w = 48 / ImageScale() + 8, h = 32 / ImageScale() + 8;
+    const int w = 48 / imageScale() + 8, h = 32 / imageScale() + 8;
     zoom::RowEngine engine;
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(c.re) + " "
                      + std::to_string(c.im) + " factor " + std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
-                              OracleImage(w, h, c.factor, c.re, c.im), w),
+        EXPECT_EQ(differences(engineImage(engine, w, h, c.factor, c.re, c.im),
+                              oracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
@@ -443,11 +454,11 @@ TEST(EngineRender, OrbitsReachingTwoExactlyEscapeThere)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h) + " factor "
                      + std::to_string(c.factor));
-        const std::vector<std::uint8_t> want = OracleImage(c.w, c.h, c.factor, 0.0, 0.0);
-        EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, 0.0, 0.0), want, c.w), "");
+        const std::vector<std::uint8_t> want = oracleImage(c.w, c.h, c.factor, 0.0, 0.0);
+        EXPECT_EQ(differences(engineImage(engine, c.w, c.h, c.factor, 0.0, 0.0), want, c.w), "");
     }
     // c = 2 (column 3, row 1 of the 4 x 4 image) escapes after one step.
-    EXPECT_EQ(OracleImage(4, 4, 1.0, 0.0, 0.0)[1 * 4 + 3], 1);
+    EXPECT_EQ(oracleImage(4, 4, 1.0, 0.0, 0.0)[1 * 4 + 3], 1);
 }
 
 TEST(EngineRender, UnusualFactorsMatchOracle)
@@ -466,25 +477,25 @@ TEST(EngineRender, UnusualFactorsMatchOracle)
             {10, std::numeric_limits<double>::quiet_NaN(), 0.0},
             {-std::numeric_limits<double>::infinity(), -1.41, 0.0}, // every sample on the target
     };
-    const int w = 160 / ImageScale(), h = 100 / ImageScale();
+    const int w = 160 / imageScale(), h = 100 / imageScale();
     zoom::RowEngine engine;
     for (const Case &c : cases) {
         SCOPED_TRACE("factor " + std::to_string(c.factor));
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, c.factor, c.re, c.im),
-                              OracleImage(w, h, c.factor, c.re, c.im), w),
+        EXPECT_EQ(differences(engineImage(engine, w, h, c.factor, c.re, c.im),
+                              oracleImage(w, h, c.factor, c.re, c.im), w),
                   "");
     }
 }
 
 TEST(EngineRows, ThreadCountsGiveTheSameImage)
 {
-    const int w = 190 / ImageScale(), h = 125 / ImageScale();
-    const std::vector<std::uint8_t> want = OracleImage(w, h, 100, -1.41, 0.0);
+    const int w = 190 / imageScale(), h = 125 / imageScale();
+    const std::vector<std::uint8_t> want = oracleImage(w, h, 100, -1.41, 0.0);
     for (unsigned threads : {1u, 2u, 3u, 5u}) {
         SCOPED_TRACE(threads);
         zoom::RowEngine engine(threads);
         EXPECT_EQ(engine.threads(), threads);
-        EXPECT_EQ(Differences(EngineImage(engine, w, h, 100, -1.41, 0.0), want, w), "");
+        EXPECT_EQ(differences(engineImage(engine, w, h, 100, -1.41, 0.0), want, w), "");
     }
     zoom::RowEngine automatic;
     EXPECT_GE(automatic.threads(), 1u);
@@ -492,32 +503,32 @@ TEST(EngineRows, ThreadCountsGiveTheSameImage)
 
 TEST(EngineRows, CancelThenNextImage)
 {
-    const int w = 380 / ImageScale(), h = 250 / ImageScale();
+    const int w = 380 / imageScale(), h = 250 / imageScale();
     zoom::RowEngine engine;
-    const zoom::Geometry first = zoom::MakeGeometry(w, h, 1000.0, -1.41, 0.0);
-    engine.Begin(first);
+    const zoom::Geometry first = zoom::makeGeometry(w, h, 1000.0, -1.41, 0.0);
+    engine.begin(first);
     for (int r = 0; r < 5; ++r)
-        ASSERT_NE(engine.WaitRow(r), nullptr);
-    engine.Cancel();
+        ASSERT_NE(engine.waitRow(r), nullptr);
+    engine.cancel();
     // Rows of a cancelled image that were never computed do not come.
-    const std::uint8_t *late = engine.WaitRow(h - 1);
+    const std::uint8_t *late = engine.waitRow(h - 1);
     (void)late; // may have been computed before the cancel; must not block
 
-    EXPECT_EQ(Differences(EngineImage(engine, w, h, 10000, -1.41, 0.0),
-                          OracleImage(w, h, 10000, -1.41, 0.0), w),
+    EXPECT_EQ(differences(engineImage(engine, w, h, 10000, -1.41, 0.0),
+                          oracleImage(w, h, 10000, -1.41, 0.0), w),
               "");
 
-    // Begin while an image is in progress replaces it.
-    engine.Begin(zoom::MakeGeometry(w, h, 1e6, -1.41, 0.0));
-    ASSERT_NE(engine.WaitRow(0), nullptr);
-    EXPECT_EQ(Differences(EngineImage(engine, w, h, 100, -0.7492401216, 0.1308411215),
-                          OracleImage(w, h, 100, -0.7492401216, 0.1308411215), w),
+    // begin() while an image is in progress replaces it.
+    engine.begin(zoom::makeGeometry(w, h, 1e6, -1.41, 0.0));
+    ASSERT_NE(engine.waitRow(0), nullptr);
+    EXPECT_EQ(differences(engineImage(engine, w, h, 100, -0.7492401216, 0.1308411215),
+                          oracleImage(w, h, 100, -0.7492401216, 0.1308411215), w),
               "");
 
-    // Cancel with nothing running, twice, and destruction mid-image.
-    engine.Cancel();
-    engine.Cancel();
-    engine.Begin(first);
+    // cancel() with nothing running, twice, and destruction mid-image.
+    engine.cancel();
+    engine.cancel();
+    engine.begin(first);
 }
 
 // Rows of one to a few pixels: the orbits run out of pixels in the middle of
@@ -537,8 +548,8 @@ TEST(EngineRows, NarrowAndShortImagesMatchOracle)
         for (const ImageCase &c : cases) {
             SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " factor "
                          + std::to_string(c.factor) + ", " + std::to_string(threads) + " threads");
-            EXPECT_EQ(Differences(EngineImage(engine, c.w, c.h, c.factor, c.re, c.im),
-                                  OracleImage(c.w, c.h, c.factor, c.re, c.im), c.w),
+            EXPECT_EQ(differences(engineImage(engine, c.w, c.h, c.factor, c.re, c.im),
+                                  oracleImage(c.w, c.h, c.factor, c.re, c.im), c.w),
                       "");
         }
     }
@@ -547,17 +558,17 @@ TEST(EngineRows, NarrowAndShortImagesMatchOracle)
 TEST(EngineRows, RowsOutOfRangeAndEmptyImages)
 {
     zoom::RowEngine engine(2);
-    EXPECT_EQ(engine.WaitRow(0), nullptr); // nothing begun
-    engine.Begin(zoom::MakeGeometry(10, 4, 10.0, 0.0, 0.0));
-    EXPECT_EQ(engine.WaitRow(-1), nullptr);
-    EXPECT_EQ(engine.WaitRow(4), nullptr);
+    EXPECT_EQ(engine.waitRow(0), nullptr); // nothing begun
+    engine.begin(zoom::makeGeometry(10, 4, 10.0, 0.0, 0.0));
+    EXPECT_EQ(engine.waitRow(-1), nullptr);
+    EXPECT_EQ(engine.waitRow(4), nullptr);
     for (int r = 0; r < 4; ++r)
-        EXPECT_NE(engine.WaitRow(r), nullptr);
-    engine.Begin(zoom::MakeGeometry(10, 0, 10.0, 0.0, 0.0));
-    EXPECT_EQ(engine.WaitRow(0), nullptr);
-    engine.Begin(zoom::MakeGeometry(0, 3, 10.0, 0.0, 0.0));
+        EXPECT_NE(engine.waitRow(r), nullptr);
+    engine.begin(zoom::makeGeometry(10, 0, 10.0, 0.0, 0.0));
+    EXPECT_EQ(engine.waitRow(0), nullptr);
+    engine.begin(zoom::makeGeometry(0, 3, 10.0, 0.0, 0.0));
     for (int r = 0; r < 3; ++r)
-        EXPECT_NE(engine.WaitRow(r), nullptr);
+        EXPECT_NE(engine.waitRow(r), nullptr);
 }
 
 } // namespace

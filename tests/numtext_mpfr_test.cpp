@@ -28,7 +28,7 @@ struct Ext
 };
 
 // 10^n rounded to the extended format.
-void ExactPowerOfTen(mpfr_t out, long n)
+void exactPowerOfTen(mpfr_t out, long n)
 {
     mpfr_ui_pow_ui(out, 10, static_cast<unsigned long>(n), MPFR_RNDN);
 }
@@ -37,7 +37,7 @@ void ExactPowerOfTen(mpfr_t out, long n)
 // its first digit: R = a * 10^17 for a < 10, else m * 10^17 with m = a / 10^e,
 // 1 <= m < 10, rounded to an integer with ties to even; R >= 10^18 gives a
 // leading "1" and one more integer digit.
-std::string DigitString(double value, int &top)
+std::string digitString(double value, int &top)
 {
     Ext a, m, power, r;
     mpfr_set_d(a.v, std::fabs(value), MPFR_RNDN);
@@ -48,19 +48,19 @@ std::string DigitString(double value, int &top)
         // The exponent from the exact value; the division decides m.
         long e = 0;
         Ext probe;
-        ExactPowerOfTen(probe.v, e + 1);
+        exactPowerOfTen(probe.v, e + 1);
         while (mpfr_cmp(a.v, probe.v) >= 0)
-            ExactPowerOfTen(probe.v, ++e + 1);
-        ExactPowerOfTen(power.v, e);
+            exactPowerOfTen(probe.v, ++e + 1);
+        exactPowerOfTen(power.v, e);
         mpfr_div(m.v, a.v, power.v, MPFR_RNDN);
         if (mpfr_cmp_ui(m.v, 1) < 0) {
             --e;
-            ExactPowerOfTen(power.v, e);
+            exactPowerOfTen(power.v, e);
             mpfr_div(m.v, a.v, power.v, MPFR_RNDN);
         }
         top = static_cast<int>(e);
     }
-    ExactPowerOfTen(power.v, 17);
+    exactPowerOfTen(power.v, 17);
     mpfr_mul(r.v, m.v, power.v, MPFR_RNDN);
     mpfr_rint(r.v, r.v, MPFR_RNDN);
     std::string digits(64, '\0');
@@ -76,10 +76,10 @@ std::string DigitString(double value, int &top)
 // The text FormatReal(1, decimals, value) gives for that digit string:
 // decimals kept, half up on the first dropped digit, trailing zeros and a
 // bare point dropped, "-0" as "0", a comma for the point.
-std::string ExpectedText(double value, int decimals)
+std::string expectedText(double value, int decimals)
 {
     int top = 0;
-    const std::string digits = DigitString(value, top);
+    const std::string digits = digitString(value, top);
     auto digitOfWeight = [&](int w) {
         const long index = static_cast<long>(top) - w;
         return index >= 0 && index < static_cast<long>(digits.size())
@@ -114,8 +114,8 @@ TEST(NumtextMpfr, PowersOfTenAreTheNearestExtendedValues)
 {
     Ext power;
     for (int n = 0; n <= 4932; ++n) {
-        ExactPowerOfTen(power.v, n);
-        ASSERT_EQ(PowerOfTen(n), mpfr_get_ld(power.v, MPFR_RNDN)) << "10^" << n;
+        exactPowerOfTen(power.v, n);
+        ASSERT_EQ(powerOfTen(n), mpfr_get_ld(power.v, MPFR_RNDN)) << "10^" << n;
     }
 }
 
@@ -131,14 +131,14 @@ TEST(NumtextMpfr, FormatRealDigitStringsOfRandomDoubles)
         if (sign(random) == 1)
             value = -value;
         const int d = decimals(random);
-        ASSERT_EQ(FormatReal(1, static_cast<std::uint8_t>(d), value), ExpectedText(value, d))
+        ASSERT_EQ(FormatReal(1, static_cast<std::uint8_t>(d), value), expectedText(value, d))
                 << "value " << value << " with " << d << " decimals";
     }
 }
 
 // A = 10 A + digit for every digit, then A * 10^p or A / 10^-p, rounded to a
 // double.
-double ExpectedReading(const std::string &digits, long p, bool negative)
+double expectedReading(const std::string &digits, long p, bool negative)
 {
     Ext a, power;
     mpfr_set_ui(a.v, 0, MPFR_RNDN);
@@ -147,10 +147,10 @@ double ExpectedReading(const std::string &digits, long p, bool negative)
         mpfr_add_ui(a.v, a.v, static_cast<unsigned long>(c - '0'), MPFR_RNDN);
     }
     if (p >= 0) {
-        ExactPowerOfTen(power.v, p);
+        exactPowerOfTen(power.v, p);
         mpfr_mul(a.v, a.v, power.v, MPFR_RNDN);
     } else {
-        ExactPowerOfTen(power.v, -p);
+        exactPowerOfTen(power.v, -p);
         mpfr_div(a.v, a.v, power.v, MPFR_RNDN);
     }
     const double result = mpfr_get_d(a.v, MPFR_RNDN);
@@ -179,7 +179,7 @@ TEST(NumtextMpfr, ParseRealOfRandomTexts)
                 + digits.substr(static_cast<std::size_t>(point));
         text += "E" + std::to_string(x);
         const long p = x - (n - point);
-        ASSERT_EQ(ParseReal(text), ExpectedReading(digits, p, negative)) << text;
+        ASSERT_EQ(ParseReal(text), expectedReading(digits, p, negative)) << text;
     }
 }
 

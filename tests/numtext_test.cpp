@@ -28,23 +28,23 @@ struct FormatCase
     std::string expected;
 };
 
-std::string Label(const FormatCase &c)
+std::string label(const FormatCase &c)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.17g with %d decimals", c.value, c.decimals);
     return buffer;
 }
 
-void ExpectFormats(const std::vector<FormatCase> &cases)
+void expectFormats(const std::vector<FormatCase> &cases)
 {
     for (const FormatCase &c : cases) {
         EXPECT_EQ(FormatReal(1, static_cast<std::uint8_t>(c.decimals), c.value), c.expected)
-                << Label(c);
+                << label(c);
     }
 }
 
 // Reads a typed text the way the window does.
-double Read(const std::string &typed)
+double read(const std::string &typed)
 {
     return ParseReal(NormalizeReal(typed));
 }
@@ -55,17 +55,17 @@ struct ReadCase
     double expected;
 };
 
-void ExpectReads(const std::vector<ReadCase> &cases)
+void expectReads(const std::vector<ReadCase> &cases)
 {
     for (const ReadCase &c : cases) {
         double got = std::nan("");
-        EXPECT_NO_THROW(got = Read(c.typed)) << '"' << c.typed << '"';
+        EXPECT_NO_THROW(got = read(c.typed)) << '"' << c.typed << '"';
         EXPECT_EQ(got, c.expected) << '"' << c.typed << '"';
         EXPECT_EQ(std::signbit(got), std::signbit(c.expected)) << '"' << c.typed << '"';
     }
 }
 
-std::string Repeat(char c, std::size_t count)
+std::string repeat(char c, std::size_t count)
 {
     return std::string(count, c);
 }
@@ -73,7 +73,7 @@ std::string Repeat(char c, std::size_t count)
 // The displayed shape: optional "-", integer digits without a superfluous
 // leading zero, and optionally "," with at most `decimals` fraction digits,
 // the last of them not "0". Never "-0".
-bool HasDisplayShape(const std::string &text, int decimals)
+bool hasDisplayShape(const std::string &text, int decimals)
 {
     std::size_t i = 0;
     if (i < text.size() && text[i] == '-')
@@ -99,7 +99,7 @@ bool HasDisplayShape(const std::string &text, int decimals)
            && fractionDigits <= static_cast<std::size_t>(decimals) && text.back() != '0';
 }
 
-double Ulp(double v)
+double ulp(double v)
 {
     const double a = std::fabs(v);
     return std::nextafter(a, std::numeric_limits<double>::infinity()) - a;
@@ -111,7 +111,7 @@ double Ulp(double v)
 
 TEST(FormatRealTest, EdgeCaseTable)
 {
-    ExpectFormats({
+    expectFormats({
             {-1.41, 10, "-1,41"},
             {0.0, 10, "0"},
             {-0.0, 10, "0"},
@@ -134,7 +134,7 @@ TEST(FormatRealTest, EdgeCaseTable)
 
 TEST(FormatRealTest, RoundingOnTheDigitString)
 {
-    ExpectFormats({
+    expectFormats({
             // Half away from zero on the first dropped digit.
             {5e-11, 10, "0,0000000001"},
             {-5e-11, 12, "-0,00000000005"},
@@ -185,7 +185,7 @@ TEST(FormatRealTest, RoundingOnTheDigitString)
 
 TEST(FormatRealTest, DigitsPastTheEighteenDigitStringAreZeros)
 {
-    ExpectFormats({
+    expectFormats({
             // 123456789.98765432834625... : 18 digits 123456789987654328.
             {123456789.987654321, 10, "123456789,987654328"},
             {123456789.987654321, 12, "123456789,987654328"},
@@ -201,7 +201,7 @@ TEST(FormatRealTest, DigitsPastTheEighteenDigitStringAreZeros)
 
 TEST(FormatRealTest, MagnitudesAroundTenToThe36)
 {
-    ExpectFormats({
+    expectFormats({
             // 99999999999999996863366107917975552 exactly.
             {1e35, 10, "99999999999999996900000000000000000"},
             {-1e35, 12, "-99999999999999996900000000000000000"},
@@ -221,13 +221,13 @@ TEST(FormatRealTest, MagnitudesAroundTenToThe36)
 TEST(FormatRealTest, HugeMagnitudesGetAllTheirIntegerDigits)
 {
     // DBL_MAX = 1.797693134862315708145...e308: 309 integer digits.
-    EXPECT_EQ(FormatReal(1, 10, DBL_MAX), "179769313486231571" + Repeat('0', 291));
-    EXPECT_EQ(FormatReal(1, 12, -DBL_MAX), "-179769313486231571" + Repeat('0', 291));
+    EXPECT_EQ(FormatReal(1, 10, DBL_MAX), "179769313486231571" + repeat('0', 291));
+    EXPECT_EQ(FormatReal(1, 12, -DBL_MAX), "-179769313486231571" + repeat('0', 291));
     // 1e300 = 1.000000000000000052504...e300.
-    EXPECT_EQ(FormatReal(1, 10, 1e300), "100000000000000005" + Repeat('0', 283));
+    EXPECT_EQ(FormatReal(1, 10, 1e300), "100000000000000005" + repeat('0', 283));
     // Such a text reads back as the value it came from.
-    EXPECT_EQ(Read(FormatReal(1, 10, DBL_MAX)), DBL_MAX);
-    EXPECT_EQ(Read(FormatReal(1, 10, -1e300)), -1e300);
+    EXPECT_EQ(read(FormatReal(1, 10, DBL_MAX)), DBL_MAX);
+    EXPECT_EQ(read(FormatReal(1, 10, -1e300)), -1e300);
 }
 
 TEST(FormatRealTest, JustBelowPowersOfTen)
@@ -235,9 +235,9 @@ TEST(FormatRealTest, JustBelowPowersOfTen)
     // 1e98 = 9.9999999999999999769...e97 and the double below 1e46 =
     // 9.999999999999998663...e45 must not get a leading "0", and
     // 1e153 = 9.9999999999999999997...e152 rounds up to a new digit.
-    EXPECT_EQ(FormatReal(1, 10, 1e98), "999999999999999998" + Repeat('0', 80));
-    EXPECT_EQ(FormatReal(1, 10, std::nextafter(1e46, 0.0)), "999999999999999866" + Repeat('0', 28));
-    EXPECT_EQ(FormatReal(1, 10, 1e153), "1" + Repeat('0', 153));
+    EXPECT_EQ(FormatReal(1, 10, 1e98), "999999999999999998" + repeat('0', 80));
+    EXPECT_EQ(FormatReal(1, 10, std::nextafter(1e46, 0.0)), "999999999999999866" + repeat('0', 28));
+    EXPECT_EQ(FormatReal(1, 10, 1e153), "1" + repeat('0', 153));
 
     // Around every power of ten of the double range: the display shape, and
     // a text that reads back as the value.
@@ -245,8 +245,8 @@ TEST(FormatRealTest, JustBelowPowersOfTen)
         const double p = std::stod("1e" + std::to_string(e));
         for (double v : {std::nextafter(p, 0.0), p, std::nextafter(p, DBL_MAX), -p}) {
             const std::string text = FormatReal(1, 12, v);
-            ASSERT_TRUE(HasDisplayShape(text, 12)) << text;
-            EXPECT_LE(std::fabs(Read(text) - v), 0.5e-12 + Ulp(v)) << text;
+            ASSERT_TRUE(hasDisplayShape(text, 12)) << text;
+            EXPECT_LE(std::fabs(read(text) - v), 0.5e-12 + ulp(v)) << text;
         }
     }
 }
@@ -264,11 +264,11 @@ TEST(FormatRealTest, InfinityAndNanAreWordsThatReadAsZero)
             {nan, 0, "NAN"},
             {std::numeric_limits<double>::signaling_NaN(), 10, "NAN"},
     };
-    ExpectFormats(cases);
+    expectFormats(cases);
     for (const FormatCase &c : cases) {
         double back = 1.0;
-        EXPECT_NO_THROW(back = Read(FormatReal(1, 10, c.value))) << Label(c);
-        EXPECT_EQ(back, 0.0) << Label(c);
+        EXPECT_NO_THROW(back = read(FormatReal(1, 10, c.value))) << label(c);
+        EXPECT_EQ(back, 0.0) << label(c);
     }
 }
 
@@ -329,7 +329,7 @@ TEST(NormalizeRealTest, CapitalsAndPoints)
 
 TEST(ParseRealTest, TypedTextTable)
 {
-    ExpectReads({
+    expectReads({
             {"-1,41", -1.41},
             {" 2,5", 2.5},
             {"2,5 ", 25.0},
@@ -346,13 +346,13 @@ TEST(ParseRealTest, TypedTextTable)
             {"abc", 0.0},
             {"\t5", 0.0},
     });
-    EXPECT_THROW(Read("1E400"), FloatingPointOverflow);
+    EXPECT_THROW(read("1E400"), FloatingPointOverflow);
 }
 
 TEST(ParseRealTest, OverflowMessage)
 {
     try {
-        Read("1E400");
+        read("1E400");
         FAIL() << "no overflow";
     } catch (const std::exception &e) {
         EXPECT_STREQ(e.what(), "Floating point overflow");
@@ -361,7 +361,7 @@ TEST(ParseRealTest, OverflowMessage)
 
 TEST(ParseRealTest, ExponentForms)
 {
-    ExpectReads({
+    expectReads({
             {"1E+5", 1e5},
             {"1e-5", 1e-5},
             {"1E5", 1e5},
@@ -401,7 +401,7 @@ TEST(ParseRealTest, ExponentForms)
 
 TEST(ParseRealTest, LeadingBlanksAndSigns)
 {
-    ExpectReads({
+    expectReads({
             {"   7", 7.0},
             {" -7", -7.0},
             {"  +7,5", 7.5},
@@ -437,7 +437,7 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
     // "-12,5E+3" reads as -12500; a fault at each position leaves the
     // mantissa digits read so far, without point, sign or exponent.
     const std::string text = "-12,5E+3";
-    EXPECT_EQ(Read(text), -12500.0);
+    EXPECT_EQ(read(text), -12500.0);
     const double digitsBefore[] = {0, 0, 1, 12, 12, 125, 125, 125, 125};
     const std::vector<std::string> faults = {"X",    " ",        "\t",
                                              "+",    "\xC3\xA4", std::string(1, '\0'),
@@ -448,7 +448,7 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
             broken.insert(pos, fault);
             if (fault == " " && pos == 0)
                 continue; // a leading blank is skipped
-            EXPECT_EQ(Read(broken), digitsBefore[pos])
+            EXPECT_EQ(read(broken), digitsBefore[pos])
                     << "fault " << static_cast<int>(static_cast<unsigned char>(fault[0])) << " at "
                     << pos;
         }
@@ -456,15 +456,15 @@ TEST(ParseRealTest, InvalidAtEveryPosition)
     // The text cut short at each position.
     const double prefixValue[] = {0, 0, -1, -12, -12, -12.5, 125, 125, -12500};
     for (std::size_t len = 0; len <= text.size(); ++len)
-        EXPECT_EQ(Read(text.substr(0, len)), prefixValue[len]) << "first " << len << " characters";
+        EXPECT_EQ(read(text.substr(0, len)), prefixValue[len]) << "first " << len << " characters";
     // A second sign where one is already taken.
-    EXPECT_EQ(Read("-+12,5E+3"), 0.0);
-    EXPECT_EQ(Read("-12,5E++3"), 125.0);
+    EXPECT_EQ(read("-+12,5E+3"), 0.0);
+    EXPECT_EQ(read("-12,5E++3"), 125.0);
 }
 
 TEST(ParseRealTest, SecondSeparators)
 {
-    ExpectReads({
+    expectReads({
             {"1,2,3", 12.0},
             {"1.2,3", 12.0},
             {",,", 0.0},
@@ -476,7 +476,7 @@ TEST(ParseRealTest, SecondSeparators)
 
 TEST(ParseRealTest, RangeLimits)
 {
-    ExpectReads({
+    expectReads({
             {"1E308", 1e308},
             {"-1E308", -1e308},
             {"1,7976931348623157E308", DBL_MAX},
@@ -525,23 +525,23 @@ TEST(ParseRealTest, OverflowAlwaysThrows)
             "1E4933",
             "1E5000",
             // Valid texts whose digits alone are too large.
-            Repeat('1', 310),
-            Repeat('9', 309),
-            "-" + Repeat('9', 309),
-            Repeat('1', 310) + ",5",
-            Repeat('1', 5000),
-            Repeat('9', 20000) + "E-10",
+            repeat('1', 310),
+            repeat('9', 309),
+            "-" + repeat('9', 309),
+            repeat('1', 310) + ",5",
+            repeat('1', 5000),
+            repeat('9', 20000) + "E-10",
             // Invalid texts read as their digits so far, which are too large.
-            Repeat('1', 310) + "X",
-            "-" + Repeat('1', 310) + "X",
-            Repeat('9', 309) + " ",
-            Repeat('1', 200) + "," + Repeat('1', 110) + "E",
-            Repeat('1', 310) + "E-400x",
-            Repeat('1', 6000) + "X",
-            Repeat('7', 50000) + "E-49990 ",
+            repeat('1', 310) + "X",
+            "-" + repeat('1', 310) + "X",
+            repeat('9', 309) + " ",
+            repeat('1', 200) + "," + repeat('1', 110) + "E",
+            repeat('1', 310) + "E-400x",
+            repeat('1', 6000) + "X",
+            repeat('7', 50000) + "E-49990 ",
     };
     for (const std::string &text : texts)
-        EXPECT_THROW(Read(text), FloatingPointOverflow)
+        EXPECT_THROW(read(text), FloatingPointOverflow)
                 << text.substr(0, 40) << "... (" << text.size() << " characters)";
 }
 
@@ -553,26 +553,26 @@ TEST(ParseRealTest, LongDigitStringsDoNotOverflowOnTheirOwn)
         double expected;
         double relativeTolerance;
     };
-    const std::string ones309 = Repeat('1', 309);
+    const std::string ones309 = repeat('1', 309);
     const std::vector<LongCase> cases = {
             // 309 digits are still a double, valid or not.
             {ones309, 1.1111111111111111e308, 1e-15},
             {ones309 + "X", 1.1111111111111111e308, 1e-15},
-            {Repeat('1', 400) + "E-100", 1.1111111111111111e299, 1e-15},
-            {Repeat('1', 400) + "E-400", 0.11111111111111111, 1e-15},
-            {"0," + Repeat('0', 5000) + "1E5001", 1.0, 0.0},
-            {"-0," + Repeat('0', 5000) + "25E5001", -2.5, 0.0},
-            {"1" + Repeat('0', 5000) + "E-5000", 1.0, 1e-15},
-            {Repeat('1', 5000) + "E-4990", 1111111111.1111111, 1e-15},
-            {Repeat('3', 6000) + "," + Repeat('3', 3000) + "E-5999", 3.3333333333333333, 1e-15},
-            {Repeat('9', 10000) + "E-99999999999", 0.0, 0.0},
-            {Repeat('9', 10000) + "E-10300", 1e-300, 1e-15},
-            {"-" + Repeat('5', 10000) + "E-10000", -0.55555555555555558, 1e-15},
-            {"0," + Repeat('1', 20000), 0.11111111111111111, 1e-15},
+            {repeat('1', 400) + "E-100", 1.1111111111111111e299, 1e-15},
+            {repeat('1', 400) + "E-400", 0.11111111111111111, 1e-15},
+            {"0," + repeat('0', 5000) + "1E5001", 1.0, 0.0},
+            {"-0," + repeat('0', 5000) + "25E5001", -2.5, 0.0},
+            {"1" + repeat('0', 5000) + "E-5000", 1.0, 1e-15},
+            {repeat('1', 5000) + "E-4990", 1111111111.1111111, 1e-15},
+            {repeat('3', 6000) + "," + repeat('3', 3000) + "E-5999", 3.3333333333333333, 1e-15},
+            {repeat('9', 10000) + "E-99999999999", 0.0, 0.0},
+            {repeat('9', 10000) + "E-10300", 1e-300, 1e-15},
+            {"-" + repeat('5', 10000) + "E-10000", -0.55555555555555558, 1e-15},
+            {"0," + repeat('1', 20000), 0.11111111111111111, 1e-15},
     };
     for (const LongCase &c : cases) {
         double got = std::nan("");
-        ASSERT_NO_THROW(got = Read(c.text)) << c.text.size() << " characters";
+        ASSERT_NO_THROW(got = read(c.text)) << c.text.size() << " characters";
         ASSERT_TRUE(std::isfinite(got));
         EXPECT_LE(std::fabs(got - c.expected), c.relativeTolerance * std::fabs(c.expected))
                 << c.text.substr(0, 30) << "... (" << c.text.size() << " characters): " << got;
@@ -605,11 +605,11 @@ TEST(NumtextTrapsTest, NoFloatingPointTrapWhenTheyAreEnabled)
             "1E-400",
             "1E-5000",
             "1,7976931348623159E308",
-            Repeat('9', 5000) + "X",
-            Repeat('9', 20000) + "E-20010",
-            Repeat('9', 20000) + "E-99999",
-            "0," + Repeat('0', 6000) + "1",
-            Repeat('1', 6000) + "E-5900",
+            repeat('9', 5000) + "X",
+            repeat('9', 20000) + "E-20010",
+            repeat('9', 20000) + "E-99999",
+            "0," + repeat('0', 6000) + "1",
+            repeat('1', 6000) + "E-5900",
             "",
             "-",
             "E",
@@ -631,7 +631,7 @@ TEST(NumtextTrapsTest, NoFloatingPointTrapWhenTheyAreEnabled)
         TrapGuard traps;
         for (const std::string &text : texts) {
             try {
-                Read(text);
+                read(text);
             } catch (const FloatingPointOverflow &) {
                 ++overflows;
             }
@@ -655,11 +655,11 @@ TEST(NumtextRoundTripTest, TargetCoordinatesReadBackWithinHalfTheLastDecimal)
         for (int i = -250000; i <= 250000; i += 7) {
             const double v = i * 1.0000001e-5 + 1e-13 * (i % 13);
             const std::string text = FormatReal(1, static_cast<std::uint8_t>(decimals), v);
-            const double back = Read(text);
+            const double back = read(text);
             // The text itself is within half a unit of its last decimal (plus
             // the rounding to 18 digits); reading it back adds at most one
             // rounding to double.
-            EXPECT_LE(std::fabs(back - v), half + 1e-17 + Ulp(back)) << text;
+            EXPECT_LE(std::fabs(back - v), half + 1e-17 + ulp(back)) << text;
         }
     }
 }
@@ -684,7 +684,7 @@ TEST(NumtextRoundTripTest, ShortDecimalsReadBackExactly)
             {"1,5", 1.5},
     };
     for (const auto &[text, value] : cases) {
-        EXPECT_EQ(Read(text), value) << text;
+        EXPECT_EQ(read(text), value) << text;
         EXPECT_EQ(FormatReal(1, 10, value), text);
     }
 }
@@ -700,7 +700,7 @@ struct CLocaleReader
     locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
     ~CLocaleReader() { freelocale(c); }
     // True when the text is a complete number for both readers.
-    bool Read(const std::string &text, double &value, int &digitCount) const
+    bool read(const std::string &text, double &value, int &digitCount) const
     {
         std::size_t i = 0;
         while (i < text.size() && text[i] == ' ')
@@ -772,7 +772,7 @@ TEST(NumtextFuzzTest, RandomTextsReadAsFiniteNumbersOrOverflow)
 
         double expected = 0.0;
         int digitCount = 0;
-        if (reference.Read(normalised, expected, digitCount)) {
+        if (reference.read(normalised, expected, digitCount)) {
             ++compared;
             if (std::isinf(expected)) {
                 EXPECT_TRUE(overflow) << '"' << normalised << '"';
@@ -781,7 +781,7 @@ TEST(NumtextFuzzTest, RandomTextsReadAsFiniteNumbersOrOverflow)
                 // Each digit accumulated past the 64-bit significand and the
                 // scaling may each cost a rounding in extended precision; the
                 // final rounding to double at most one unit in the last place.
-                const double tolerance = Ulp(expected)
+                const double tolerance = ulp(expected)
                                          + std::fabs(expected) * (digitCount + 2) * 0x1p-63;
                 EXPECT_LE(std::fabs(value - expected), tolerance)
                         << '"' << normalised << "\" read as " << value;
@@ -849,18 +849,18 @@ TEST(NumtextFuzzTest, RandomDoublesFormatInDisplayShapeAndReadBack)
                 EXPECT_EQ(text, v < 0 ? "-INF" : "INF");
                 continue;
             }
-            ASSERT_TRUE(HasDisplayShape(text, decimals)) << '"' << text << "\" for " << v;
+            ASSERT_TRUE(hasDisplayShape(text, decimals)) << '"' << text << "\" for " << v;
             ASSERT_EQ(text[0] == '-', std::signbit(v) && text != "0") << text;
 
             double back = 0.0;
-            ASSERT_NO_THROW(back = Read(text)) << text;
+            ASSERT_NO_THROW(back = read(text)) << text;
             // The text carries the value to `decimals` places or to 18
             // significant digits, whichever is coarser; reading back rounds
             // once more to double.
             const double a = std::fabs(v);
             const double top = a >= 1.0 ? std::floor(std::log10(a)) : 0.0;
             const double tolerance = 0.5 * std::pow(10.0, -decimals) + std::pow(10.0, top - 17.0)
-                                     + Ulp(v);
+                                     + ulp(v);
             ASSERT_LE(std::fabs(back - v), tolerance) << '"' << text << "\" for " << v;
             ++checked;
         }

@@ -37,23 +37,23 @@ protected:
     static std::int32_t S32(std::size_t at) { return static_cast<std::int32_t>(U32(at)); }
 
     // Colour-table index of column x, row y counted from the top.
-    static int Pixel(int x, int y)
+    static int pixel(int x, int y)
     {
         return bytes_.at(kDataOffset + std::size_t(kH - 1 - y) * kRowBytes + x);
     }
 
     // Colour-table entry i as (red, green, blue).
-    static std::array<int, 3> Colour(int i)
+    static std::array<int, 3> colour(int i)
     {
         const std::size_t at = 54 + 4 * std::size_t(i);
         return {bytes_.at(at + 2), bytes_.at(at + 1), bytes_.at(at)};
     }
 
-    static bool IsBlack(int x, int y) { return Colour(Pixel(x, y)) == std::array<int, 3>{0, 0, 0}; }
+    static bool isBlack(int x, int y) { return colour(pixel(x, y)) == std::array<int, 3>{0, 0, 0}; }
 
     // The pixel whose point (re = -2.5 + 4(x+1)/329, im = 2 - 4(y+1)/321) lies
     // nearest to (re, im).
-    static std::pair<int, int> NearestPixel(double re, double im)
+    static std::pair<int, int> nearestPixel(double re, double im)
     {
         int bx = 0, by = 0;
         for (int x = 1; x < kW; ++x)
@@ -114,7 +114,7 @@ TEST_F(OverviewBmp, MirrorSymmetricAboutTheRealAxis)
     ASSERT_EQ(bytes_.size(), 107650u);
     for (int y = 0; y < 160; ++y)
         for (int x = 0; x < kW; ++x)
-            ASSERT_EQ(Pixel(x, y), Pixel(x, 319 - y)) << "column " << x << ", row " << y;
+            ASSERT_EQ(pixel(x, y), pixel(x, 319 - y)) << "column " << x << ", row " << y;
 }
 
 TEST_F(OverviewBmp, SetIsBlackAndFarOutsideIsNot)
@@ -127,20 +127,20 @@ TEST_F(OverviewBmp, SetIsBlackAndFarOutsideIsNot)
     // 0 and -0.1 + 0.1i in the main cardioid, -1 in the period-2 disc,
     // -0.12 + 0.74i in the period-3 bulb above.
     for (const Point c : {Point{0, 0}, Point{-1, 0}, Point{-0.1, 0.1}, Point{-0.12, 0.74}}) {
-        const auto [x, y] = NearestPixel(c.re, c.im);
-        EXPECT_TRUE(IsBlack(x, y))
+        const auto [x, y] = nearestPixel(c.re, c.im);
+        EXPECT_TRUE(isBlack(x, y))
                 << "c = " << c.re << " + " << c.im << "i at (" << x << ", " << y << ")";
     }
     // im = 0 lies between rows 159 and 160: both show the set there.
-    EXPECT_TRUE(IsBlack(NearestPixel(0, 0).first, 159));
-    EXPECT_TRUE(IsBlack(NearestPixel(0, 0).first, 160));
-    EXPECT_TRUE(IsBlack(NearestPixel(-1, 0).first, 159));
-    EXPECT_TRUE(IsBlack(NearestPixel(-1, 0).first, 160));
+    EXPECT_TRUE(isBlack(nearestPixel(0, 0).first, 159));
+    EXPECT_TRUE(isBlack(nearestPixel(0, 0).first, 160));
+    EXPECT_TRUE(isBlack(nearestPixel(-1, 0).first, 159));
+    EXPECT_TRUE(isBlack(nearestPixel(-1, 0).first, 160));
 
     for (const auto &[x, y] : {std::pair{0, 0}, std::pair{328, 0}, std::pair{0, 320},
                                std::pair{328, 320}, std::pair{0, 160}, std::pair{328, 160},
-                               std::pair{164, 0}, NearestPixel(1, 0), NearestPixel(-2.3, 0)})
-        EXPECT_FALSE(IsBlack(x, y)) << "(" << x << ", " << y << ")";
+                               std::pair{164, 0}, nearestPixel(1, 0), nearestPixel(-2.3, 0)})
+        EXPECT_FALSE(isBlack(x, y)) << "(" << x << ", " << y << ")";
 }
 
 TEST_F(OverviewBmp, OnlyEntriesUpTo74AreUsedOrderedByPixelCount)
@@ -149,19 +149,19 @@ TEST_F(OverviewBmp, OnlyEntriesUpTo74AreUsedOrderedByPixelCount)
     std::array<long, 256> count{};
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x)
-            ++count[Pixel(x, y)];
+            ++count[pixel(x, y)];
     for (int i = 75; i < 256; ++i) {
         EXPECT_EQ(count[i], 0) << "entry " << i;
-        EXPECT_EQ(Colour(i), (std::array<int, 3>{0, 0, 0})) << "entry " << i;
+        EXPECT_EQ(colour(i), (std::array<int, 3>{0, 0, 0})) << "entry " << i;
     }
     for (int i = 1; i < 75; ++i)
         EXPECT_GE(count[i - 1], count[i]) << "entry " << i;
     // The outermost wide yellow band covers most of the picture.
-    EXPECT_EQ(Colour(0), (std::array<int, 3>{222, 222, 0}));
+    EXPECT_EQ(colour(0), (std::array<int, 3>{222, 222, 0}));
     // Exactly one used entry is black: the one that marks the set.
     int blackEntries = 0;
     for (int i = 0; i < 75; ++i)
-        if (count[i] > 0 && Colour(i) == std::array<int, 3>{0, 0, 0})
+        if (count[i] > 0 && colour(i) == std::array<int, 3>{0, 0, 0})
             ++blackEntries;
     EXPECT_EQ(blackEntries, 1);
 }

@@ -17,7 +17,7 @@ constexpr int kH = 321;
 
 TEST(OverviewFrame, StartTargetMarkerCentre)
 {
-    const PixelPoint p = PlaneToPixel(-1.41, 0.0, kW, kH); // 89.6525 and 160.5
+    const PixelPoint p = planeToPixel(-1.41, 0.0, kW, kH); // 89.6525 and 160.5
     EXPECT_EQ(p.x, 90);
     EXPECT_EQ(p.y, 160);
 }
@@ -36,7 +36,7 @@ TEST(OverviewFrame, HalvesRoundToEven)
             {-5.0, 4.5, -2, -2}, {-1.9, 1.4, 1, 1}, {-2.1, 1.6, 0, 0},
     };
     for (const Case &c : cases) {
-        const PixelPoint p = PlaneToPixel(c.re, c.im, 4, 4);
+        const PixelPoint p = planeToPixel(c.re, c.im, 4, 4);
         EXPECT_EQ(p.x, c.x) << "re " << c.re;
         EXPECT_EQ(p.y, c.y) << "im " << c.im;
     }
@@ -44,7 +44,7 @@ TEST(OverviewFrame, HalvesRoundToEven)
 
 TEST(OverviewFrame, UsesTheGivenSize)
 {
-    const PixelPoint p = PlaneToPixel(0.0, 0.0, 400, 200);
+    const PixelPoint p = planeToPixel(0.0, 0.0, 400, 200);
     EXPECT_EQ(p.x, 250);
     EXPECT_EQ(p.y, 100);
 }
@@ -65,24 +65,24 @@ TEST(OverviewFrame, PixelToPlaneMatchesTheEditFieldTexts)
             {144, 150, -0.7492401216, 0.1308411215},
     };
     for (const Case &c : cases) {
-        const ComplexPoint p = PixelToPlane(c.X, c.Y, kW, kH);
+        const ComplexPoint p = pixelToPlane(c.X, c.Y, kW, kH);
         // The texts are rounded to ten decimals: within half a unit of the last.
         EXPECT_NEAR(p.re, c.re, 0.5e-10 + 1e-15) << "(" << c.X << ", " << c.Y << ")";
         EXPECT_NEAR(p.im, c.im, 0.5e-10 + 1e-15) << "(" << c.X << ", " << c.Y << ")";
     }
     // The frame's corners are exact.
-    EXPECT_EQ(PixelToPlane(0, 0, kW, kH).re, -2.5);
-    EXPECT_EQ(PixelToPlane(0, 0, kW, kH).im, 2.0);
-    EXPECT_EQ(PixelToPlane(329, 321, kW, kH).re, 1.5);
-    EXPECT_EQ(PixelToPlane(329, 321, kW, kH).im, -2.0);
+    EXPECT_EQ(pixelToPlane(0, 0, kW, kH).re, -2.5);
+    EXPECT_EQ(pixelToPlane(0, 0, kW, kH).im, 2.0);
+    EXPECT_EQ(pixelToPlane(329, 321, kW, kH).re, 1.5);
+    EXPECT_EQ(pixelToPlane(329, 321, kW, kH).im, -2.0);
 }
 
 TEST(OverviewFrame, PixelToPlaneThenPlaneToPixelGivesThePixelBack)
 {
     for (std::int32_t X = -20; X <= 350; ++X)
         for (std::int32_t Y = -20; Y <= 340; ++Y) {
-            const ComplexPoint c = PixelToPlane(X, Y, kW, kH);
-            const PixelPoint p = PlaneToPixel(c.re, c.im, kW, kH);
+            const ComplexPoint c = pixelToPlane(X, Y, kW, kH);
+            const PixelPoint p = planeToPixel(c.re, c.im, kW, kH);
             ASSERT_EQ(p.x, X) << "(" << X << ", " << Y << ")";
             ASSERT_EQ(p.y, Y) << "(" << X << ", " << Y << ")";
         }
@@ -91,11 +91,11 @@ TEST(OverviewFrame, PixelToPlaneThenPlaneToPixelGivesThePixelBack)
 TEST(OverviewFrame, HugePositionsWrapInsteadOfOverflowing)
 {
     // 4 · X is a 32-bit product: 4 · (2^31 - 1) wraps to -4, 4 · -2^31 to 0.
-    const ComplexPoint c = PixelToPlane(std::numeric_limits<std::int32_t>::max(),
+    const ComplexPoint c = pixelToPlane(std::numeric_limits<std::int32_t>::max(),
                                         std::numeric_limits<std::int32_t>::min(), kW, kH);
     EXPECT_DOUBLE_EQ(c.re, -4.0 / 329 - 2.5);
     EXPECT_EQ(c.im, 2.0);
-    const ComplexPoint d = PixelToPlane(1 << 29, -(1 << 29), kW, kH); // ±2^31
+    const ComplexPoint d = pixelToPlane(1 << 29, -(1 << 29), kW, kH); // ±2^31
     EXPECT_DOUBLE_EQ(d.re, -2147483648.0 / 329 - 2.5);
     EXPECT_DOUBLE_EQ(d.im, 2.0 + 2147483648.0 / 321);
 }
@@ -122,7 +122,7 @@ TEST(OverviewFrame, FarTargetsClampToTheInt64Range)
             {-1e15, 3e15, -82249999999999794, -240749999999999840},
     };
     for (const Case &c : cases) {
-        const PixelPoint p = PlaneToPixel(c.re, c.im, kW, kH);
+        const PixelPoint p = planeToPixel(c.re, c.im, kW, kH);
         EXPECT_EQ(p.x, c.x) << "re " << c.re;
         EXPECT_EQ(p.y, c.y) << "im " << c.im;
     }
@@ -131,13 +131,13 @@ TEST(OverviewFrame, FarTargetsClampToTheInt64Range)
 TEST(OverviewFrame, GrabSquareAroundTheMarker)
 {
     const PixelPoint marker{90, 160};
-    EXPECT_TRUE(MarkerGrabbed(94, 164, marker));
-    EXPECT_TRUE(MarkerGrabbed(86, 156, marker));
-    EXPECT_FALSE(MarkerGrabbed(95, 160, marker));
-    EXPECT_FALSE(MarkerGrabbed(90, 155, marker));
+    EXPECT_TRUE(markerGrabbed(94, 164, marker));
+    EXPECT_TRUE(markerGrabbed(86, 156, marker));
+    EXPECT_FALSE(markerGrabbed(95, 160, marker));
+    EXPECT_FALSE(markerGrabbed(90, 155, marker));
     for (int dx = -7; dx <= 7; ++dx)
         for (int dy = -7; dy <= 7; ++dy)
-            EXPECT_EQ(MarkerGrabbed(90 + dx, 160 + dy, marker), std::abs(dx) <= 4 && std::abs(dy) <= 4)
+            EXPECT_EQ(markerGrabbed(90 + dx, 160 + dy, marker), std::abs(dx) <= 4 && std::abs(dy) <= 4)
                     << "offset (" << dx << ", " << dy << ")";
 }
 
@@ -156,13 +156,13 @@ TEST(OverviewFrame, FarMarkersAreNeverGrabbed)
                                 std::int64_t{1} << 32};
     for (std::int64_t m : far)
         for (std::int32_t p : {kMin32, -1, 0, 1, kMax32}) {
-            EXPECT_FALSE(MarkerGrabbed(p, 0, PixelPoint{m, 0})) << m << " " << p;
-            EXPECT_FALSE(MarkerGrabbed(0, p, PixelPoint{0, m})) << m << " " << p;
+            EXPECT_FALSE(markerGrabbed(p, 0, PixelPoint{m, 0})) << m << " " << p;
+            EXPECT_FALSE(markerGrabbed(0, p, PixelPoint{0, m})) << m << " " << p;
         }
     // At the edges of the pointer range the square still works.
-    EXPECT_TRUE(MarkerGrabbed(kMax32, kMin32,
+    EXPECT_TRUE(markerGrabbed(kMax32, kMin32,
                               PixelPoint{std::int64_t{kMax32} + 4, std::int64_t{kMin32} - 4}));
-    EXPECT_FALSE(MarkerGrabbed(kMax32, kMin32,
+    EXPECT_FALSE(markerGrabbed(kMax32, kMin32,
                                PixelPoint{std::int64_t{kMax32} + 5, std::int64_t{kMin32}}));
 }
 

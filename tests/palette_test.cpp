@@ -29,19 +29,19 @@ void PrintTo(const Rgb &c, std::ostream *os)
     *os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
-Rgb Entry(const PaletteTable &p, int n)
+Rgb entry(const PaletteTable &p, int n)
 {
     return {p[3 * n], p[3 * n + 1], p[3 * n + 2]};
 }
 
-PaletteTable Loaded(const std::string &name)
+PaletteTable loaded(const std::string &name)
 {
     LoadPalette(name);
     return activePalette;
 }
 
 // The raw bytes of an embedded palette, read past LoadPalette.
-QByteArray ResourceBytes(const std::string &name)
+QByteArray resourceBytes(const std::string &name)
 {
     QFile f(QString::fromStdString(":/" + name + ".pal"));
     if (!f.open(QIODevice::ReadOnly))
@@ -62,7 +62,7 @@ TEST(PaletteLoad, EachStoredPaletteIs768BytesAndLoadsAsStored)
 {
     for (const char *name : kNames) {
         SCOPED_TRACE(name);
-        const QByteArray raw = ResourceBytes(name);
+        const QByteArray raw = resourceBytes(name);
         ASSERT_EQ(raw.size(), 768);
         activePalette.fill(0xAB);
         ASSERT_NO_THROW(LoadPalette(name));
@@ -137,7 +137,7 @@ TEST(PaletteLoad, ShortDataFillsOnlyWhatItCovers)
     for (const Case &c : cases) {
         SCOPED_TRACE("size " + std::to_string(c.size));
         activePalette.fill(0);
-        LoadPaletteBytes(data.data(), c.size);
+        loadPaletteBytes(data.data(), c.size);
         for (std::size_t i = 0; i < 768; ++i) {
             const int expected = i < c.copied ? data[i] : 1;
             ASSERT_EQ(activePalette[i], expected) << "byte " << i;
@@ -148,19 +148,19 @@ TEST(PaletteLoad, ShortDataFillsOnlyWhatItCovers)
 TEST(PaletteLoad, ThreeHundredBytesFillEntriesZeroToNinetyNine)
 {
     std::vector<unsigned char> data(300, 0x55);
-    LoadPaletteBytes(data.data(), data.size());
+    loadPaletteBytes(data.data(), data.size());
     for (int n = 0; n < 100; ++n)
-        ASSERT_EQ(Entry(activePalette, n), (Rgb{0x55, 0x55, 0x55})) << "entry " << n;
+        ASSERT_EQ(entry(activePalette, n), (Rgb{0x55, 0x55, 0x55})) << "entry " << n;
     for (int n = 100; n < 256; ++n)
-        ASSERT_EQ(Entry(activePalette, n), (Rgb{1, 1, 1})) << "entry " << n;
+        ASSERT_EQ(entry(activePalette, n), (Rgb{1, 1, 1})) << "entry " << n;
 }
 
 TEST(PaletteLoad, IndexZeroIsWhiteOnlyInSpezial)
 {
-    EXPECT_EQ(Entry(Loaded("SPEZIAL"), 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(entry(loaded("SPEZIAL"), 0), (Rgb{255, 255, 255}));
     for (const char *name : {"VERTIGO", "NEON", "STANDARD"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(Entry(Loaded(name), 0), (Rgb{0, 0, 0}));
+        EXPECT_EQ(entry(loaded(name), 0), (Rgb{0, 0, 0}));
     }
 }
 
@@ -168,7 +168,7 @@ TEST(PaletteLoad, EveryByteOfVertigoNeonStandardIsAMultipleOfFour)
 {
     for (const char *name : {"VERTIGO", "NEON", "STANDARD"}) {
         SCOPED_TRACE(name);
-        const PaletteTable p = Loaded(name);
+        const PaletteTable p = loaded(name);
         for (int i = 0; i < 768; ++i)
             ASSERT_EQ(p[i] % 4, 0) << "byte " << i;
     }
@@ -178,16 +178,16 @@ TEST(PaletteLoad, EveryByteOfVertigoNeonStandardIsAMultipleOfFour)
 
 // Value of the k-th entry of a hill of fifteen rising entries, a peak and
 // fifteen falling ones (i = 1 … 31, the peak at i = 16).
-int HillValue(int i)
+int hillValue(int i)
 {
     return i <= 16 ? 16 * i - 4 : 256 - 16 * (i - 16);
 }
 
 TEST(PaletteVertigo, SeparatorsAreBlack)
 {
-    const PaletteTable p = Loaded("VERTIGO");
+    const PaletteTable p = loaded("VERTIGO");
     for (int n : {0, 20, 52, 147, 179, 211, 243})
-        EXPECT_EQ(Entry(p, n), (Rgb{0, 0, 0})) << "entry " << n;
+        EXPECT_EQ(entry(p, n), (Rgb{0, 0, 0})) << "entry " << n;
 }
 
 TEST(PaletteVertigo, SixHillsOfOneShape)
@@ -203,13 +203,13 @@ TEST(PaletteVertigo, SixHillsOfOneShape)
             {"magenta", 53, true, false, true}, {"red", 148, true, false, false},
             {"cyan", 180, false, true, true},   {"blue", 212, false, false, true},
     };
-    const PaletteTable p = Loaded("VERTIGO");
+    const PaletteTable p = loaded("VERTIGO");
     for (const Hill &h : hills) {
         SCOPED_TRACE(h.name);
         int n = h.firstEntry;
         for (int i = 1; i <= 31; ++i) {
-            const int v = HillValue(i);
-            EXPECT_EQ(Entry(p, n), (Rgb{h.red ? v : 0, h.green ? v : 0, h.blue ? v : 0}))
+            const int v = hillValue(i);
+            EXPECT_EQ(entry(p, n), (Rgb{h.red ? v : 0, h.green ? v : 0, h.blue ? v : 0}))
                     << "entry " << n << ", position " << i;
             n = n == 255 ? 1 : n + 1; // the yellow hill skips entry 0
         }
@@ -218,7 +218,7 @@ TEST(PaletteVertigo, SixHillsOfOneShape)
 
 TEST(PaletteVertigo, HillPeaksAndNamedEntries)
 {
-    const PaletteTable p = Loaded("VERTIGO");
+    const PaletteTable p = loaded("VERTIGO");
     struct Case
     {
         int n;
@@ -232,12 +232,12 @@ TEST(PaletteVertigo, HillPeaksAndNamedEntries)
             {19, {16, 16, 0}},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(Entry(p, c.n), c.c) << "entry " << c.n;
+        EXPECT_EQ(entry(p, c.n), c.c) << "entry " << c.n;
 }
 
 TEST(PaletteVertigo, BlueWhiteHill)
 {
-    const PaletteTable p = Loaded("VERTIGO");
+    const PaletteTable p = loaded("VERTIGO");
     const int listedBlue[32] = {80,  88,  100, 112, 120, 132, 144, 152, 164, 176, 184,
                                 196, 208, 216, 228, 240, 252, 244, 232, 220, 212, 200,
                                 188, 180, 168, 156, 148, 136, 124, 116, 104, 92};
@@ -245,19 +245,19 @@ TEST(PaletteVertigo, BlueWhiteHill)
         const int rg = k == 0 ? 0 : 16 * k - 4;
         const int blue = 4 * (20 + (43 * k) / 16);
         ASSERT_EQ(blue, listedBlue[k]);
-        EXPECT_EQ(Entry(p, 84 + k), (Rgb{rg, rg, blue})) << "entry " << 84 + k;
+        EXPECT_EQ(entry(p, 84 + k), (Rgb{rg, rg, blue})) << "entry " << 84 + k;
     }
     for (int m = 1; m <= 15; ++m) {
         const int rg = 256 - 16 * m;
         const int blue = 4 * (63 - (43 * m) / 16);
         ASSERT_EQ(blue, listedBlue[16 + m]);
-        EXPECT_EQ(Entry(p, 100 + m), (Rgb{rg, rg, blue})) << "entry " << 100 + m;
+        EXPECT_EQ(entry(p, 100 + m), (Rgb{rg, rg, blue})) << "entry " << 100 + m;
     }
 }
 
 TEST(PaletteVertigo, GreyHill)
 {
-    const PaletteTable p = Loaded("VERTIGO");
+    const PaletteTable p = loaded("VERTIGO");
     std::vector<int> grey;
     for (int k = 0; k <= 16; ++k)
         grey.push_back(8 * k);
@@ -265,14 +265,14 @@ TEST(PaletteVertigo, GreyHill)
         grey.push_back(v);
     ASSERT_EQ(grey.size(), 31u);
     for (int i = 0; i < 31; ++i)
-        EXPECT_EQ(Entry(p, 116 + i), (Rgb{grey[i], grey[i], grey[i]})) << "entry " << 116 + i;
+        EXPECT_EQ(entry(p, 116 + i), (Rgb{grey[i], grey[i], grey[i]})) << "entry " << 116 + i;
 }
 
 // ------------------------------------------------------------- NEON
 
 TEST(PaletteNeon, BlackStretches)
 {
-    const PaletteTable p = Loaded("NEON");
+    const PaletteTable p = loaded("NEON");
     std::vector<int> black = {0, 1};
     for (int n = 64; n <= 80; ++n)
         black.push_back(n);
@@ -281,58 +281,58 @@ TEST(PaletteNeon, BlackStretches)
     for (int n = 224; n <= 255; ++n)
         black.push_back(n);
     for (int n : black)
-        EXPECT_EQ(Entry(p, n), (Rgb{0, 0, 0})) << "entry " << n;
+        EXPECT_EQ(entry(p, n), (Rgb{0, 0, 0})) << "entry " << n;
 }
 
 TEST(PaletteNeon, PinkHill)
 {
-    const PaletteTable p = Loaded("NEON");
+    const PaletteTable p = loaded("NEON");
     for (int k = 1; k <= 31; ++k) {
         const Rgb expected{k <= 30 ? 8 * k : 252, 4 * ((20 * k) / 31), 4 * (k - 1)};
-        EXPECT_EQ(Entry(p, 1 + k), expected) << "entry " << 1 + k;
+        EXPECT_EQ(entry(p, 1 + k), expected) << "entry " << 1 + k;
     }
     for (int m = 1; m <= 31; ++m) {
         const Rgb expected{256 - 8 * m, 4 * (20 - (20 * m) / 32), 4 * (30 - (30 * m) / 32)};
-        EXPECT_EQ(Entry(p, 32 + m), expected) << "entry " << 32 + m;
+        EXPECT_EQ(entry(p, 32 + m), expected) << "entry " << 32 + m;
     }
-    EXPECT_EQ(Entry(p, 32), (Rgb{252, 80, 120}));
+    EXPECT_EQ(entry(p, 32), (Rgb{252, 80, 120}));
 }
 
 TEST(PaletteNeon, PinkHillListedGreensAndBlues)
 {
-    const PaletteTable p = Loaded("NEON");
+    const PaletteTable p = loaded("NEON");
     const int rising[31] = {0,  4,  4,  8,  12, 12, 16, 20, 20, 24, 28, 28, 32, 36, 36, 40,
                             40, 44, 48, 48, 52, 56, 56, 60, 64, 64, 68, 72, 72, 76, 80};
     const int falling[31] = {80, 76, 76, 72, 68, 68, 64, 60, 60, 56, 56, 52, 48, 48, 44, 40,
                              40, 36, 36, 32, 28, 28, 24, 20, 20, 16, 16, 12, 8,  8,  4};
     for (int i = 0; i < 31; ++i) {
-        EXPECT_EQ(Entry(p, 2 + i).g, rising[i]) << "entry " << 2 + i;
-        EXPECT_EQ(Entry(p, 33 + i).g, falling[i]) << "entry " << 33 + i;
+        EXPECT_EQ(entry(p, 2 + i).g, rising[i]) << "entry " << 2 + i;
+        EXPECT_EQ(entry(p, 33 + i).g, falling[i]) << "entry " << 33 + i;
     }
     // Blue falls by 4 per entry from 120 at 33 to 4 at 63; 48 and 49 both 60.
-    EXPECT_EQ(Entry(p, 33).b, 120);
-    EXPECT_EQ(Entry(p, 63).b, 4);
-    EXPECT_EQ(Entry(p, 48).b, 60);
-    EXPECT_EQ(Entry(p, 49).b, 60);
+    EXPECT_EQ(entry(p, 33).b, 120);
+    EXPECT_EQ(entry(p, 63).b, 4);
+    EXPECT_EQ(entry(p, 48).b, 60);
+    EXPECT_EQ(entry(p, 49).b, 60);
     for (int n = 34; n <= 63; ++n)
-        EXPECT_EQ(Entry(p, n - 1).b - Entry(p, n).b, n == 49 ? 0 : 4) << "entry " << n;
+        EXPECT_EQ(entry(p, n - 1).b - entry(p, n).b, n == 49 ? 0 : 4) << "entry " << n;
 }
 
 TEST(PaletteNeon, GreenAndYellowHills)
 {
-    const PaletteTable p = Loaded("NEON");
+    const PaletteTable p = loaded("NEON");
     for (int k = 1; k <= 32; ++k) {
         const int v = 8 * k - 4;
-        EXPECT_EQ(Entry(p, 80 + k), (Rgb{0, v, 0})) << "entry " << 80 + k;
-        EXPECT_EQ(Entry(p, 160 + k), (Rgb{v, v, 0})) << "entry " << 160 + k;
+        EXPECT_EQ(entry(p, 80 + k), (Rgb{0, v, 0})) << "entry " << 80 + k;
+        EXPECT_EQ(entry(p, 160 + k), (Rgb{v, v, 0})) << "entry " << 160 + k;
     }
     for (int m = 1; m <= 31; ++m) {
         const int v = 256 - 8 * m;
-        EXPECT_EQ(Entry(p, 112 + m), (Rgb{0, v, 0})) << "entry " << 112 + m;
-        EXPECT_EQ(Entry(p, 192 + m), (Rgb{v, v, 0})) << "entry " << 192 + m;
+        EXPECT_EQ(entry(p, 112 + m), (Rgb{0, v, 0})) << "entry " << 112 + m;
+        EXPECT_EQ(entry(p, 192 + m), (Rgb{v, v, 0})) << "entry " << 192 + m;
     }
-    EXPECT_EQ(Entry(p, 112), (Rgb{0, 252, 0}));
-    EXPECT_EQ(Entry(p, 192), (Rgb{252, 252, 0}));
+    EXPECT_EQ(entry(p, 112), (Rgb{0, 252, 0}));
+    EXPECT_EQ(entry(p, 192), (Rgb{252, 252, 0}));
 }
 
 // ------------------------------------------------------------- STANDARD
@@ -355,36 +355,36 @@ TEST(PaletteStandard, FixedEntries)
             {251, {252, 252, 0}},   {252, {0, 0, 252}},     {253, {252, 0, 252}},
             {254, {0, 252, 252}},   {255, {252, 252, 252}},
     };
-    const PaletteTable p = Loaded("STANDARD");
+    const PaletteTable p = loaded("STANDARD");
     for (const Case &c : cases)
-        EXPECT_EQ(Entry(p, c.n), c.c) << "entry " << c.n;
+        EXPECT_EQ(entry(p, c.n), c.c) << "entry " << c.n;
 }
 
 TEST(PaletteStandard, ColourCube)
 {
-    const PaletteTable p = Loaded("STANDARD");
+    const PaletteTable p = loaded("STANDARD");
     for (int e = 16; e <= 245; ++e) {
         const int n = e - 9;
         const Rgb expected{60 + 32 * (n % 7), 60 + 32 * ((n / 7) % 7), 60 + 32 * (n / 49)};
-        EXPECT_EQ(Entry(p, e), expected) << "entry " << e;
+        EXPECT_EQ(entry(p, e), expected) << "entry " << e;
     }
-    EXPECT_EQ(Entry(p, 16), (Rgb{60, 92, 60}));
-    EXPECT_EQ(Entry(p, 58), (Rgb{60, 60, 92}));
-    EXPECT_EQ(Entry(p, 245), (Rgb{220, 220, 188}));
+    EXPECT_EQ(entry(p, 16), (Rgb{60, 92, 60}));
+    EXPECT_EQ(entry(p, 58), (Rgb{60, 60, 92}));
+    EXPECT_EQ(entry(p, 245), (Rgb{220, 220, 188}));
 }
 
 // ------------------------------------------------------------- SPEZIAL
 
-int Level(int v)
+int level(int v)
 {
     return 8 * v + v / 4;
 }
 
 // The level number of a byte value, or -1 when it is no level.
-int LevelOf(int value)
+int levelOf(int value)
 {
     for (int v = 0; v < 32; ++v)
-        if (Level(v) == value)
+        if (level(v) == value)
             return v;
     return -1;
 }
@@ -395,73 +395,73 @@ TEST(PaletteSpezial, LevelsAreTheListedOnes)
                             90,  99,  107, 115, 123, 132, 140, 148, 156, 165, 173,
                             181, 189, 198, 206, 214, 222, 231, 239, 247, 255};
     for (int v = 0; v < 32; ++v)
-        EXPECT_EQ(Level(v), listed[v]);
+        EXPECT_EQ(level(v), listed[v]);
 }
 
 TEST(PaletteSpezial, EveryComponentIsALevelAndAllEntriesDiffer)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     for (int i = 0; i < 768; ++i)
-        EXPECT_NE(LevelOf(p[i]), -1) << "byte " << i << " = " << int(p[i]);
+        EXPECT_NE(levelOf(p[i]), -1) << "byte " << i << " = " << int(p[i]);
     std::set<std::array<int, 3>> seen;
     for (int n = 0; n < 256; ++n) {
-        const Rgb c = Entry(p, n);
+        const Rgb c = entry(p, n);
         EXPECT_TRUE(seen.insert({c.r, c.g, c.b}).second) << "entry " << n << " repeats";
     }
 }
 
 TEST(PaletteSpezial, GreyAndRedRows)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     for (int n = 0; n <= 30; ++n) {
-        const int v = Level(31 - n);
-        EXPECT_EQ(Entry(p, n), (Rgb{v, v, v})) << "entry " << n;
+        const int v = level(31 - n);
+        EXPECT_EQ(entry(p, n), (Rgb{v, v, v})) << "entry " << n;
     }
     for (int n = 31; n <= 56; ++n)
-        EXPECT_EQ(Entry(p, n), (Rgb{Level(57 - n), 0, 0})) << "entry " << n;
-    EXPECT_EQ(Entry(p, 0), (Rgb{255, 255, 255}));
-    EXPECT_EQ(Entry(p, 30), (Rgb{8, 8, 8}));
-    EXPECT_EQ(Entry(p, 31), (Rgb{214, 0, 0}));
-    EXPECT_EQ(Entry(p, 56), (Rgb{8, 0, 0}));
-    EXPECT_EQ(Entry(p, 255), (Rgb{0, 0, 0}));
+        EXPECT_EQ(entry(p, n), (Rgb{level(57 - n), 0, 0})) << "entry " << n;
+    EXPECT_EQ(entry(p, 0), (Rgb{255, 255, 255}));
+    EXPECT_EQ(entry(p, 30), (Rgb{8, 8, 8}));
+    EXPECT_EQ(entry(p, 31), (Rgb{214, 0, 0}));
+    EXPECT_EQ(entry(p, 56), (Rgb{8, 0, 0}));
+    EXPECT_EQ(entry(p, 255), (Rgb{0, 0, 0}));
 }
 
 TEST(PaletteSpezial, RedsToOranges)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
-    EXPECT_EQ(Entry(p, 57), (Rgb{222, 8, 0}));
-    EXPECT_EQ(Entry(p, 79), (Rgb{255, 123, 0}));
+    const PaletteTable p = loaded("SPEZIAL");
+    EXPECT_EQ(entry(p, 57), (Rgb{222, 8, 0}));
+    EXPECT_EQ(entry(p, 79), (Rgb{255, 123, 0}));
     for (int n = 57; n <= 79; ++n) {
-        const Rgb c = Entry(p, n);
+        const Rgb c = entry(p, n);
         EXPECT_EQ(c.b, 0) << "entry " << n;
         EXPECT_GE(c.r, 206) << "entry " << n;
         EXPECT_LE(c.r, 255) << "entry " << n;
         EXPECT_GE(c.g, 8) << "entry " << n;
         EXPECT_LE(c.g, 123) << "entry " << n;
         if (n > 57) {
-            EXPECT_GE(c.g, Entry(p, n - 1).g) << "green falls at entry " << n;
+            EXPECT_GE(c.g, entry(p, n - 1).g) << "green falls at entry " << n;
         }
     }
 }
 
 TEST(PaletteSpezial, WarmRowsHaveRedAtLeastGreenAtLeastBlue)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     for (int n = 80; n <= 157; ++n) {
-        const Rgb c = Entry(p, n);
+        const Rgb c = entry(p, n);
         EXPECT_TRUE(c.r >= c.g && c.g >= c.b) << "entry " << n;
     }
 }
 
 TEST(PaletteSpezial, PaleYellowsWithDarkOlivesBetween)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     int nextBlueLevel = 30;
     int yellows = 0, olives = 0;
     for (int n = 131; n <= 157; ++n) {
-        const Rgb c = Entry(p, n);
+        const Rgb c = entry(p, n);
         if (c.r == 255 && c.g == 255) {
-            EXPECT_EQ(c.b, Level(nextBlueLevel)) << "entry " << n;
+            EXPECT_EQ(c.b, level(nextBlueLevel)) << "entry " << n;
             --nextBlueLevel;
             ++yellows;
         } else {
@@ -472,15 +472,15 @@ TEST(PaletteSpezial, PaleYellowsWithDarkOlivesBetween)
     }
     EXPECT_EQ(yellows, 18);
     EXPECT_EQ(olives, 9);
-    EXPECT_EQ(Entry(p, 131), (Rgb{255, 255, 247}));
-    EXPECT_EQ(Entry(p, 157), (Rgb{255, 255, 107}));
+    EXPECT_EQ(entry(p, 131), (Rgb{255, 255, 247}));
+    EXPECT_EQ(entry(p, 157), (Rgb{255, 255, 107}));
 }
 
 TEST(PaletteSpezial, CoolRowsHaveRedAtMostGreenAtMostBlue)
 {
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     for (int n = 158; n <= 254; ++n) {
-        const Rgb c = Entry(p, n);
+        const Rgb c = entry(p, n);
         EXPECT_TRUE(c.r <= c.g && c.g <= c.b) << "entry " << n;
     }
 }
@@ -497,9 +497,9 @@ TEST(PaletteSpezial, FurtherRows)
             {131, {255, 255, 247}}, {158, {247, 255, 255}}, {183, {181, 222, 255}},
             {226, {214, 222, 231}}, {254, {16, 16, 24}},
     };
-    const PaletteTable p = Loaded("SPEZIAL");
+    const PaletteTable p = loaded("SPEZIAL");
     for (const Case &c : cases)
-        EXPECT_EQ(Entry(p, c.n), c.c) << "entry " << c.n;
+        EXPECT_EQ(entry(p, c.n), c.c) << "entry " << c.n;
 }
 
 } // namespace

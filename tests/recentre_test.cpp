@@ -69,7 +69,7 @@ const PressCase kPressTable[] = {
         {3, "1000", {190, 125}, "-1,41", "0"},
 };
 
-std::string Describe(const PressCase &c)
+std::string describe(const PressCase &c)
 {
     return "thumbnail " + std::to_string(c.thumbnail) + " factor \""
            + (c.factor ? c.factor : "(start-up)") + "\" at (" + std::to_string(c.at.x()) + ", "
@@ -82,9 +82,9 @@ TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
     for (const auto &c : kPressTable) {
         const std::string text = c.factor ? c.factor : startFactors[c.thumbnail];
         const double factor = ParseReal(NormalizeReal(text));
-        const ComplexPoint p = RecentrePoint({-1.41, 0.0}, factor, 380, 250, c.at.x(), c.at.y());
-        EXPECT_EQ(FormatReal(1, 12, p.re), c.edit1) << Describe(c);
-        EXPECT_EQ(FormatReal(1, 12, p.im), c.edit2) << Describe(c);
+        const ComplexPoint p = recentrePoint({-1.41, 0.0}, factor, 380, 250, c.at.x(), c.at.y());
+        EXPECT_EQ(FormatReal(1, 12, p.re), c.edit1) << describe(c);
+        EXPECT_EQ(FormatReal(1, 12, p.im), c.edit2) << describe(c);
     }
 }
 
@@ -101,9 +101,9 @@ TEST(RecentrePoint, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
             {{1.0, 1.0}, -10, 200, 100},
     };
     for (const auto &c : cases) {
-        const ComplexPoint centre = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2);
-        const ComplexPoint right = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2 + 1, c.h / 2);
-        const ComplexPoint below = RecentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2 + 1);
+        const ComplexPoint centre = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2);
+        const ComplexPoint right = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2 + 1, c.h / 2);
+        const ComplexPoint below = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2 + 1);
         const double step = 4.0 / (c.w * c.factor);
         EXPECT_NEAR(centre.re, c.target.re + (c.w % 2 ? -step / 2 : 0.0), 1e-12);
         EXPECT_NEAR(centre.im, c.target.im - (c.h % 2 ? -step / 2 : 0.0), 1e-12);
@@ -127,10 +127,10 @@ TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
         const Qt::MouseButton button = buttons[k++ % 3];
         click(window->thumbnail(c.thumbnail), c.at, button);
         EXPECT_EQ(window->Edit1->text().toStdString(), c.edit1)
-                << Describe(c) << " button " << button;
+                << describe(c) << " button " << button;
         EXPECT_EQ(window->Edit2->text().toStdString(), c.edit2)
-                << Describe(c) << " button " << button;
-        EXPECT_TRUE(window->idle) << Describe(c);
+                << describe(c) << " button " << button;
+        EXPECT_TRUE(window->idle) << describe(c);
         // The press does not move the target; the next run takes it over.
         EXPECT_EQ(window->target.re, -1.41);
         EXPECT_EQ(window->target.im, 0.0);
@@ -158,7 +158,7 @@ TEST_F(RecentreTest, PressBeforeAnyRunStartsTheFirstRunAtThePressedPoint)
     useCheapFactors();
     ASSERT_TRUE(window->idle);
     ASSERT_TRUE(thumbnailIsWhite(1));
-    const ComplexPoint expected = RecentrePoint({-1.41, 0.0}, 1.0, 380, 250, 95, 60);
+    const ComplexPoint expected = recentrePoint({-1.41, 0.0}, 1.0, 380, 250, 95, 60);
 
     click(window->mandel2, {95, 60});
 
@@ -209,7 +209,7 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
 {
     // A progress check with its event pump after every row: the press
     // arrives in the first pump, after row 0 of image 1.
-    OverrideCounterFrequency(2);
+    overrideCounterFrequency(2);
     window->Edit1->setText(QStringLiteral("-1,25"));
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QStringLiteral("1000000"));
@@ -226,7 +226,7 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
     clock.start();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
-    OverrideCounterFrequency(0);
+    overrideCounterFrequency(0);
 
     EXPECT_TRUE(pressedDuringRun);
     // Measured against the target that the run took over.

@@ -16,7 +16,7 @@ namespace {
 
 // Factors from 1e-3 to 1e9 on a logarithmic scale, of both signs, some of
 // them exactly at the clamps.
-double RandomFactor(std::mt19937_64 &random)
+double randomFactor(std::mt19937_64 &random)
 {
     std::uniform_real_distribution<double> exponent(-3.0, 9.0);
     std::uniform_int_distribution<int> kind(0, 9);
@@ -39,11 +39,11 @@ TEST(RecentrePoint, MatchesOracleOnRandomPresses)
     std::uniform_int_distribution<int> size(1, 2000);
     for (int i = 0; i < 20000; ++i) {
         const ComplexPoint target{coordinate(random), coordinate(random)};
-        const double factor = RandomFactor(random);
+        const double factor = randomFactor(random);
         const int w = size(random), h = size(random);
         std::uniform_int_distribution<std::int32_t> press(-5, 2 * std::max(w, h));
         const std::int32_t X = press(random), Y = press(random);
-        const ComplexPoint got = RecentrePoint(target, factor, w, h, X, Y);
+        const ComplexPoint got = recentrePoint(target, factor, w, h, X, Y);
         const mpfroracle::Point want = mpfroracle::recentre({target.re, target.im}, factor, w, h, X,
                                                             Y);
         ASSERT_EQ(got.re, want.re) << "case " << i;
@@ -58,10 +58,10 @@ TEST(EngineGeometry, MatchesOracleOnRandomImages)
     std::uniform_int_distribution<int> size(1, 2000);
     for (int i = 0; i < 20000; ++i) {
         const int w = size(random), h = size(random);
-        const double factor = RandomFactor(random);
+        const double factor = randomFactor(random);
         const double re = coordinate(random), im = coordinate(random);
-        const double clamped = zoom::ClampFactor(factor);
-        const zoom::Geometry g = zoom::MakeGeometry(w, h, clamped, re, im);
+        const double clamped = zoom::clampFactor(factor);
+        const zoom::Geometry g = zoom::makeGeometry(w, h, clamped, re, im);
         const mpfroracle::Geometry o = mpfroracle::geometry(w, h, factor, re, im);
         ASSERT_EQ(clamped, o.factor) << "case " << i;
         ASSERT_EQ(g.limit, o.limit) << "case " << i;

@@ -14,7 +14,7 @@
 namespace {
 
 // A palette whose entries all differ, in all three bytes.
-PaletteTable DistinctPalette()
+PaletteTable distinctPalette()
 {
     PaletteTable t{};
     for (int k = 0; k < 256; ++k) {
@@ -33,7 +33,7 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
     };
     const Case cases[] = {{1, 1}, {9, 7}, {129, 17}};
     const std::int32_t phases[] = {0, 1, 254, std::numeric_limits<std::int32_t>::max()};
-    const PaletteTable palette = DistinctPalette();
+    const PaletteTable palette = distinctPalette();
     for (const Case &c : cases) {
         // The store two larger in each direction, as the window sizes it; the
         // picture larger still, so that anything written past the size shows.
@@ -47,14 +47,14 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
             SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " phase "
                          + std::to_string(phase));
             Picture picture(c.width + 3, c.height + 2);
-            RecolourPicture(plane, store.rows(), c.width, c.height,
-                            MakeCycledColours(palette, phase), picture);
+            recolourPicture(plane, store.rows(), c.width, c.height,
+                            makeCycledColours(palette, phase), picture);
             for (int y = 0; y < picture.height(); ++y) {
                 const std::uint8_t *row = picture.row(y);
                 for (int x = 0; x < picture.width(); ++x) {
                     std::uint8_t want[3] = {255, 255, 255}; // untouched: white
                     if (x < c.width && y < c.height) {
-                        const int entry = CycledEntry(plane[x][y], phase);
+                        const int entry = cycledEntry(plane[x][y], phase);
                         want[0] = palette[3 * entry + 2];
                         want[1] = palette[3 * entry + 1];
                         want[2] = palette[3 * entry];

@@ -26,13 +26,13 @@ const QString kIdleCaption = QStringLiteral("Vergrößerungen zeichnen");
 // The indices of one image, row by row, as the engine computes them.
 std::vector<std::uint8_t> expectedImage(double re, double im, double factor, int w, int h)
 {
-    const zoom::Geometry g = zoom::MakeGeometry(w, h, zoom::ClampFactor(factor), re, im);
+    const zoom::Geometry g = zoom::makeGeometry(w, h, zoom::clampFactor(factor), re, im);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
     zoom::RowEngine engine(2);
-    engine.Begin(g);
+    engine.begin(g);
     for (int r = 0; r < h; ++r)
-        std::memcpy(out.data() + static_cast<std::size_t>(r) * w, engine.WaitRow(r), w);
-    engine.Cancel();
+        std::memcpy(out.data() + static_cast<std::size_t>(r) * w, engine.waitRow(r), w);
+    engine.cancel();
     return out;
 }
 
@@ -68,10 +68,10 @@ class RunTest : public WindowTest
 protected:
     // Every row ends more than "half a second" after the last display: a
     // progress check with its event pump after every row.
-    void pumpAfterEveryRow() { OverrideCounterFrequency(2); }
+    void pumpAfterEveryRow() { overrideCounterFrequency(2); }
     void TearDown() override
     {
-        OverrideCounterFrequency(0);
+        overrideCounterFrequency(0);
         WindowTest::TearDown();
     }
 

@@ -40,7 +40,7 @@ class StressTest : public WindowTest
 protected:
     void TearDown() override
     {
-        OverrideCounterFrequency(0);
+        overrideCounterFrequency(0);
         WindowTest::TearDown();
     }
 };
@@ -52,7 +52,7 @@ TEST_F(StressTest, HundredsOfRandomActionsInsideRuns)
     const char *factors[] = {"0", "10", "0", "10", "0", "10"};
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QLatin1String(factors[n - 1]));
-    OverrideCounterFrequency(2);
+    overrideCounterFrequency(2);
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_TRUE(window->Timer1->isActive());
 

@@ -33,7 +33,7 @@ protected:
     }
     void TearDown() override
     {
-        OverrideCounterFrequency(0);
+        overrideCounterFrequency(0);
         window.reset();
     }
 

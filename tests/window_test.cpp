@@ -202,7 +202,7 @@ TEST(ErrorReport, AppendsAPointAfterCharactersThatSortAfterIt)
             {"", ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ErrorReportText(c.message), c.shown) << c.message;
+        EXPECT_EQ(errorReportText(c.message), c.shown) << c.message;
 }
 
 TEST_F(WindowTest, AnOverflowIsReportedAndTheToggleRecovers)

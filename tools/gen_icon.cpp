@@ -35,22 +35,22 @@ constexpr int kBandStep = 16;
 using Rgb = std::array<int, 3>;
 using Palette = std::array<Rgb, 256>;
 
-[[noreturn]] void Fail(const std::string &what)
+[[noreturn]] void fail(const std::string &what)
 {
     std::fprintf(stderr, "gen_icon: %s\n", what.c_str());
     std::exit(1);
 }
 
-Palette ReadPalette(const std::string &path)
+Palette readPalette(const std::string &path)
 {
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f)
-        Fail("cannot open " + path);
+        fail("cannot open " + path);
     unsigned char bytes[768];
     const std::size_t n = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
     if (n != sizeof bytes)
-        Fail(path + " is not 768 bytes long");
+        fail(path + " is not 768 bytes long");
     Palette p;
     for (int i = 0; i < 256; ++i)
         p[i] = {bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]};
@@ -59,7 +59,7 @@ Palette ReadPalette(const std::string &path)
 
 // First k with |z_k|² > 4 (z_0 = 0, z_{k+1} = z_k² + c); the limit when the
 // point stays bounded.
-int EscapeCount(double re, double im)
+int escapeCount(double re, double im)
 {
     double zr = 0.0, zi = 0.0;
     for (int k = 1; k < kIterationLimit; ++k) {
@@ -77,9 +77,9 @@ int EscapeCount(double re, double im)
 // per escape step (the palette's neighbouring entries differ too little to
 // tell the few bands of a small icon apart); a black separator entry takes
 // the colour before it so that black marks the set alone.
-Rgb ColourAt(const Palette &palette, double u, double v)
+Rgb colourAt(const Palette &palette, double u, double v)
 {
-    const int k = EscapeCount(kCentreRe + (u - 0.5) * kSide, kCentreIm - (v - 0.5) * kSide);
+    const int k = escapeCount(kCentreRe + (u - 0.5) * kSide, kCentreIm - (v - 0.5) * kSide);
     if (k >= kIterationLimit)
         return {0, 0, 0};
     int n = (k - 1) * kBandStep % 255 + 1;
@@ -89,7 +89,7 @@ Rgb ColourAt(const Palette &palette, double u, double v)
 }
 
 // Whether (u, v) of the unit square lies inside the rounded square.
-bool InsideShape(double u, double v)
+bool insideShape(double u, double v)
 {
     const double r = kCornerRadius;
     const double cu = u < r ? r : (u > 1.0 - r ? 1.0 - r : u);
@@ -99,42 +99,42 @@ bool InsideShape(double u, double v)
 
 // ---------------------------------------------------------------- PNG
 
-void PutBig32(std::vector<unsigned char> &out, std::uint32_t v)
+void putBig32(std::vector<unsigned char> &out, std::uint32_t v)
 {
     for (int shift = 24; shift >= 0; shift -= 8)
         out.push_back(static_cast<unsigned char>((v >> shift) & 0xFF));
 }
 
-void Chunk(std::vector<unsigned char> &png, const char *type, const std::vector<unsigned char> &data)
+void chunk(std::vector<unsigned char> &png, const char *type, const std::vector<unsigned char> &data)
 {
-    PutBig32(png, static_cast<std::uint32_t>(data.size()));
+    putBig32(png, static_cast<std::uint32_t>(data.size()));
     std::vector<unsigned char> body(type, type + 4);
     body.insert(body.end(), data.begin(), data.end());
     png.insert(png.end(), body.begin(), body.end());
-    PutBig32(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+    putBig32(png, static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
 }
 
-std::vector<unsigned char> Zlib(const std::vector<unsigned char> &raw)
+std::vector<unsigned char> zlib(const std::vector<unsigned char> &raw)
 {
     uLongf n = compressBound(static_cast<uLong>(raw.size()));
     std::vector<unsigned char> z(n);
     if (compress2(z.data(), &n, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION)
         != Z_OK)
-        Fail("compression failed");
+        fail("compression failed");
     z.resize(n);
     return z;
 }
 
-void WriteFile(const std::string &path, const std::string &text)
+void writeFile(const std::string &path, const std::string &text)
 {
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0)
-        Fail("cannot write " + path);
+        fail("cannot write " + path);
 }
 
 // An RGBA picture of size × size pixels, each the mean of kSamples² samples;
 // samples outside the rounded square are transparent.
-void WritePng(const Palette &palette, int size, const std::string &path)
+void writePng(const Palette &palette, int size, const std::string &path)
 {
     std::vector<unsigned char> raw;
     for (int y = 0; y < size; ++y) {
@@ -146,9 +146,9 @@ void WritePng(const Palette &palette, int size, const std::string &path)
                 for (int sx = 0; sx < kSamples; ++sx) {
                     const double u = (x + (sx + 0.5) / kSamples) / size;
                     const double v = (y + (sy + 0.5) / kSamples) / size;
-                    if (!InsideShape(u, v))
+                    if (!insideShape(u, v))
                         continue;
-                    const Rgb c = ColourAt(palette, u, v);
+                    const Rgb c = colourAt(palette, u, v);
                     for (int i = 0; i < 3; ++i)
                         sum[i] += c[i];
                     ++inside;
@@ -162,19 +162,19 @@ void WritePng(const Palette &palette, int size, const std::string &path)
     }
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<unsigned char> header;
-    PutBig32(header, static_cast<std::uint32_t>(size));
-    PutBig32(header, static_cast<std::uint32_t>(size));
+    putBig32(header, static_cast<std::uint32_t>(size));
+    putBig32(header, static_cast<std::uint32_t>(size));
     header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, no filter, no interlace
-    Chunk(png, "IHDR", header);
-    Chunk(png, "IDAT", Zlib(raw));
-    Chunk(png, "IEND", {});
-    WriteFile(path, std::string(png.begin(), png.end()));
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", zlib(raw));
+    chunk(png, "IEND", {});
+    writeFile(path, std::string(png.begin(), png.end()));
 }
 
 // The scalable icon: each grid row as runs of equal colour, sampled at the
 // cell centres, clipped to the rounded square. Runs overlap their right and
 // lower neighbours slightly so that no seams show between them.
-void WriteSvg(const Palette &palette, const std::string &path)
+void writeSvg(const Palette &palette, const std::string &path)
 {
     const int n = kSvgGrid;
     char buf[256];
@@ -193,9 +193,9 @@ void WriteSvg(const Palette &palette, const std::string &path)
         int x = 0;
         while (x < n) {
             const double v = (y + 0.5) / n;
-            const Rgb c = ColourAt(palette, (x + 0.5) / n, v);
+            const Rgb c = colourAt(palette, (x + 0.5) / n, v);
             int end = x + 1;
-            while (end < n && ColourAt(palette, (end + 0.5) / n, v) == c)
+            while (end < n && colourAt(palette, (end + 0.5) / n, v) == c)
                 ++end;
             std::snprintf(
                     buf, sizeof buf,
@@ -206,7 +206,7 @@ void WriteSvg(const Palette &palette, const std::string &path)
         }
     }
     svg += "</g>\n</svg>\n";
-    WriteFile(path, svg);
+    writeFile(path, svg);
 }
 
 } // namespace
@@ -214,11 +214,11 @@ void WriteSvg(const Palette &palette, const std::string &path)
 int main(int argc, char **argv)
 {
     if (argc != 3)
-        Fail("usage: gen_icon VERTIGO.pal OUTPUT_DIRECTORY");
-    const Palette palette = ReadPalette(argv[1]);
+        fail("usage: gen_icon VERTIGO.pal OUTPUT_DIRECTORY");
+    const Palette palette = readPalette(argv[1]);
     const std::string dir = argv[2];
-    WriteSvg(palette, dir + "/" + kIconName + ".svg");
+    writeSvg(palette, dir + "/" + kIconName + ".svg");
     for (int size : {16, 32, 48, 64, 128, 256})
-        WritePng(palette, size, dir + "/" + kIconName + "-" + std::to_string(size) + ".png");
+        writePng(palette, size, dir + "/" + kIconName + "-" + std::to_string(size) + ".png");
     return 0;
 }

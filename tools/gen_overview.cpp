@@ -32,7 +32,7 @@ constexpr int kFileSize = kDataOffset + kPixelBytes; // 107,650
 constexpr int kIterationLimit = 1000;
 constexpr int kUsedEntries = 75; // entries 0 … 74
 
-[[noreturn]] void Fail(const std::string &what)
+[[noreturn]] void fail(const std::string &what)
 {
     std::fprintf(stderr, "gen_overview: %s\n", what.c_str());
     std::exit(1);
@@ -41,7 +41,7 @@ constexpr int kUsedEntries = 75; // entries 0 … 74
 using Rgb = std::array<int, 3>;
 
 // VERTIGO entry n (the same table as resources/VERTIGO.pal).
-Rgb Vertigo(int n)
+Rgb vertigo(int n)
 {
     auto hill = [](int i) {
         return i < 16 ? 16 * (i + 1) - 4 : 256 - 16 * (i - 15);
@@ -85,12 +85,12 @@ Rgb Vertigo(int n)
 // The colour of a point that escapes after k steps (1 <= k < limit): VERTIGO
 // in its cyclic order 1 … 255, 1, …; a black separator takes the colour of
 // the entry before it so that black marks the set alone.
-Rgb BandColour(int k)
+Rgb bandColour(int k)
 {
     int n = (k - 1) % 255 + 1;
-    if (Vertigo(n) == Rgb{0, 0, 0})
+    if (vertigo(n) == Rgb{0, 0, 0})
         n -= 1;
-    Rgb c = Vertigo(n);
+    Rgb c = vertigo(n);
     for (int &v : c)
         v = v * 255 / 252;
     return c;
@@ -98,7 +98,7 @@ Rgb BandColour(int k)
 
 // Escape count of c = re + i·im: the first k with |z_k|² > 4, z_0 = 0,
 // z_{k+1} = z_k² + c; kIterationLimit when the point stays bounded.
-int EscapeCount(long double re, long double im)
+int escapeCount(long double re, long double im)
 {
     long double zr = 0.0L, zi = 0.0L;
     for (int k = 1; k < kIterationLimit; ++k) {
@@ -111,24 +111,24 @@ int EscapeCount(long double re, long double im)
     return kIterationLimit;
 }
 
-Rgb PixelColour(int x, int y)
+Rgb pixelColour(int x, int y)
 {
     const long double re = -2.5L + 4.0L * (x + 1) / kWidth;
     const long double im = 2.0L - 4.0L * (y + 1) / kHeight;
-    const int k = EscapeCount(re, im);
-    return k >= kIterationLimit ? Rgb{0, 0, 0} : BandColour(k);
+    const int k = escapeCount(re, im);
+    return k >= kIterationLimit ? Rgb{0, 0, 0} : bandColour(k);
 }
 
-void Put16(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
+void put16(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
 {
     f[at] = static_cast<unsigned char>(v & 0xFF);
     f[at + 1] = static_cast<unsigned char>((v >> 8) & 0xFF);
 }
 
-void Put32(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
+void put32(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
 {
-    Put16(f, at, v & 0xFFFF);
-    Put16(f, at + 2, v >> 16);
+    put16(f, at, v & 0xFFFF);
+    put16(f, at + 2, v >> 16);
 }
 
 } // namespace
@@ -146,7 +146,7 @@ int main(int argc, char **argv)
             continue;
         }
         for (int x = 0; x < kWidth; ++x)
-            rows[y][x] = PixelColour(x, y);
+            rows[y][x] = pixelColour(x, y);
     }
 
     // Pixels per colour.
@@ -179,7 +179,7 @@ int main(int argc, char **argv)
             }
         }
         if (nearest == count.end())
-            Fail("nothing to merge into");
+            fail("nothing to merge into");
         mergedInto[rarest->first] = nearest->first;
         nearest->second += rarest->second;
         count.erase(rarest);
@@ -209,20 +209,20 @@ int main(int argc, char **argv)
     // File header.
     f[0] = 'B';
     f[1] = 'M';
-    Put32(f, 2, kFileSize);
-    Put32(f, 10, kDataOffset);
+    put32(f, 2, kFileSize);
+    put32(f, 10, kDataOffset);
     // Information header.
-    Put32(f, 14, 40);
-    Put32(f, 18, kWidth);
-    Put32(f, 22, kHeight);
-    Put16(f, 26, 1);
-    Put16(f, 28, 8);
-    Put32(f, 30, 0);
-    Put32(f, 34, kPixelBytes);
-    Put32(f, 38, 2835);
-    Put32(f, 42, 2835);
-    Put32(f, 46, 256);
-    Put32(f, 50, 256);
+    put32(f, 14, 40);
+    put32(f, 18, kWidth);
+    put32(f, 22, kHeight);
+    put16(f, 26, 1);
+    put16(f, 28, 8);
+    put32(f, 30, 0);
+    put32(f, 34, kPixelBytes);
+    put32(f, 38, 2835);
+    put32(f, 42, 2835);
+    put32(f, 46, 256);
+    put32(f, 50, 256);
     // Colour table: blue, green, red, 0.
     for (int i = 0; i < 256; ++i) {
         f[54 + 4 * i] = static_cast<unsigned char>(table[i][2]);
@@ -238,10 +238,10 @@ int main(int argc, char **argv)
 
     std::FILE *out = std::fopen(path.c_str(), "wb");
     if (!out)
-        Fail("cannot create " + path);
+        fail("cannot create " + path);
     const bool ok = std::fwrite(f.data(), 1, f.size(), out) == f.size();
     if (std::fclose(out) != 0 || !ok)
-        Fail("cannot write " + path);
+        fail("cannot write " + path);
 
     std::printf("%s: %zu colours, %zu merged; entry 0 (%d, %d, %d) %ld pixels\n", path.c_str(),
                 order.size(), mergedInto.size(), table[0][0], table[0][1], table[0][2],

@@ -23,7 +23,7 @@ struct Rgb
 
 using Palette = std::array<Rgb, 256>;
 
-[[noreturn]] void Fail(const std::string &what)
+[[noreturn]] void fail(const std::string &what)
 {
     std::fprintf(stderr, "gen_palettes: %s\n", what.c_str());
     std::exit(1);
@@ -34,7 +34,7 @@ using Palette = std::array<Rgb, 256>;
 // One hill of 31 entries: fifteen rising, the peak, fifteen falling.
 // `entries` lists the 31 table entries in order; `mask` says which channels
 // carry the hill (bit 0 red, bit 1 green, bit 2 blue).
-void VertigoHill(Palette &p, const std::array<int, 31> &entries, int mask)
+void vertigoHill(Palette &p, const std::array<int, 31> &entries, int mask)
 {
     for (int i = 0; i < 31; ++i) {
         const int v = i < 16 ? 16 * (i + 1) - 4 : 256 - 16 * (i - 15);
@@ -45,7 +45,7 @@ void VertigoHill(Palette &p, const std::array<int, 31> &entries, int mask)
     }
 }
 
-std::array<int, 31> Run(int first)
+std::array<int, 31> run(int first)
 {
     std::array<int, 31> e{};
     for (int i = 0; i < 31; ++i)
@@ -53,18 +53,18 @@ std::array<int, 31> Run(int first)
     return e;
 }
 
-Palette Vertigo()
+Palette vertigoPalette()
 {
     Palette p{}; // entries not set below (the separators) stay black
     std::array<int, 31> yellow{};
     for (int i = 0; i < 31; ++i)
         yellow[i] = i < 12 ? 244 + i : i - 11; // 244 … 255, then 1 … 19
-    VertigoHill(p, yellow, 1 | 2);
-    VertigoHill(p, Run(21), 2);      // green
-    VertigoHill(p, Run(53), 1 | 4);  // magenta
-    VertigoHill(p, Run(148), 1);     // red
-    VertigoHill(p, Run(180), 2 | 4); // cyan
-    VertigoHill(p, Run(212), 4);     // blue
+    vertigoHill(p, yellow, 1 | 2);
+    vertigoHill(p, run(21), 2);      // green
+    vertigoHill(p, run(53), 1 | 4);  // magenta
+    vertigoHill(p, run(148), 1);     // red
+    vertigoHill(p, run(180), 2 | 4); // cyan
+    vertigoHill(p, run(212), 4);     // blue
 
     // Blue-white, 84 … 115.
     for (int k = 0; k <= 16; ++k) {
@@ -87,7 +87,7 @@ Palette Vertigo()
 
 // ---------------------------------------------------------------- NEON
 
-Palette Neon()
+Palette neonPalette()
 {
     Palette p{}; // the black stretches stay zero
     // Pink, 2 … 63.
@@ -109,7 +109,7 @@ Palette Neon()
 
 // ---------------------------------------------------------------- STANDARD
 
-Palette Standard()
+Palette standardPalette()
 {
     Palette p{};
     const Rgb low[16] = {
@@ -139,32 +139,32 @@ Palette Standard()
 int L(int v)
 {
     if (v < 0 || v > 31)
-        Fail("level out of range: " + std::to_string(v));
+        fail("level out of range: " + std::to_string(v));
     return 8 * v + v / 4;
 }
 
-Rgb Lv(int r, int g, int b)
+Rgb lv(int r, int g, int b)
 {
     return {L(r), L(g), L(b)};
 }
 
-Palette Spezial()
+Palette spezialPalette()
 {
     Palette p{};
 
     // 0 … 30: grey falling from white.
     for (int n = 0; n <= 30; ++n)
-        p[n] = Lv(31 - n, 31 - n, 31 - n);
+        p[n] = lv(31 - n, 31 - n, 31 - n);
 
     // 31 … 56: red falling from 214 to 8.
     for (int n = 31; n <= 56; ++n)
-        p[n] = Lv(57 - n, 0, 0);
+        p[n] = lv(57 - n, 0, 0);
 
     // 57 … 79: reds to oranges. Green climbs from level 1 to 15 in uneven
     // steps; red wanders over the six top levels so that entries sharing a
     // green level still differ.
     for (int j = 0; j <= 22; ++j)
-        p[57 + j] = Lv(31 - (22 - j) % 6, 1 + 14 * j / 22, 0);
+        p[57 + j] = lv(31 - (22 - j) % 6, 1 + 14 * j / 22, 0);
 
     // 80 … 130: warm colours in groups of four: a tan or khaki, a dark brown,
     // an olive grey, and a yellow or orange with red at full level.
@@ -172,16 +172,16 @@ Palette Spezial()
         const int i = (n - 80) / 4;
         switch ((n - 80) % 4) {
         case 0:
-            p[n] = Lv(14 + i, 13 + i, 12 + i);
+            p[n] = lv(14 + i, 13 + i, 12 + i);
             break;
         case 1:
-            p[n] = Lv(6 + i, 5 + i / 2, 4 + i / 3);
+            p[n] = lv(6 + i, 5 + i / 2, 4 + i / 3);
             break;
         case 2:
-            p[n] = Lv(10 + i, 10 + i, 7 + i);
+            p[n] = lv(10 + i, 10 + i, 7 + i);
             break;
         case 3:
-            p[n] = Lv(31, 16 + i, 0);
+            p[n] = lv(31, 16 + i, 0);
             break;
         }
     }
@@ -193,26 +193,26 @@ Palette Spezial()
         int olive = 0;
         for (int n = 131; n <= 157; ++n) {
             if ((n - 131) % 3 == 1) {
-                p[n] = Lv(5 + olive, 5 + olive, 1 + olive);
+                p[n] = lv(5 + olive, 5 + olive, 1 + olive);
                 ++olive;
             } else {
-                p[n] = Lv(31, 31, yellowLevel);
+                p[n] = lv(31, 31, yellowLevel);
                 --yellowLevel;
             }
         }
         if (yellowLevel != 12 || olive != 9)
-            Fail("pale yellow stretch miscounted");
+            fail("pale yellow stretch miscounted");
     }
 
     // 158 … 254: cool colours.
     for (int j = 0; j <= 24; ++j) // 158 … 182: pale cyans
-        p[158 + j] = Lv(30 - j, 31 - j / 3, 31);
+        p[158 + j] = lv(30 - j, 31 - j / 3, 31);
     for (int j = 0; j <= 21; ++j) // 183 … 204: sky blues
-        p[183 + j] = Lv(22 - j, 27 - j, 31);
+        p[183 + j] = lv(22 - j, 27 - j, 31);
     for (int j = 0; j <= 21; ++j) // 205 … 226: blue-greys
-        p[205 + j] = Lv(5 + j, 6 + j, 7 + j);
+        p[205 + j] = lv(5 + j, 6 + j, 7 + j);
     for (int j = 0; j <= 27; ++j) // 227 … 254: slate greys, darkening
-        p[227 + j] = Lv(29 - j, 29 - j, 30 - j);
+        p[227 + j] = lv(29 - j, 29 - j, 30 - j);
 
     // 255: black.
     p[255] = {0, 0, 0};
@@ -224,17 +224,17 @@ Palette Spezial()
 void Expect(bool ok, const char *palette, int entry, const char *rule)
 {
     if (!ok)
-        Fail(std::string(palette) + " entry " + std::to_string(entry) + ": " + rule);
+        fail(std::string(palette) + " entry " + std::to_string(entry) + ": " + rule);
 }
 
-void CheckMultipleOf4(const Palette &p, const char *name)
+void checkMultipleOf4(const Palette &p, const char *name)
 {
     for (int n = 0; n < 256; ++n)
         Expect(p[n].r % 4 == 0 && p[n].g % 4 == 0 && p[n].b % 4 == 0, name, n,
                "byte not a multiple of 4");
 }
 
-void CheckSpezial(const Palette &p)
+void checkSpezial(const Palette &p)
 {
     std::set<int> levels;
     for (int v = 0; v < 32; ++v)
@@ -269,13 +269,13 @@ void CheckSpezial(const Palette &p)
                "fixed entry");
 }
 
-void Write(const std::string &dir, const char *name, const Palette &p)
+void write(const std::string &dir, const char *name, const Palette &p)
 {
     std::array<unsigned char, 768> bytes{};
     for (int n = 0; n < 256; ++n) {
         const Rgb c = p[n];
         if (c.r < 0 || c.r > 255 || c.g < 0 || c.g > 255 || c.b < 0 || c.b > 255)
-            Fail(std::string(name) + ": component out of range at entry " + std::to_string(n));
+            fail(std::string(name) + ": component out of range at entry " + std::to_string(n));
         bytes[3 * n] = static_cast<unsigned char>(c.r);
         bytes[3 * n + 1] = static_cast<unsigned char>(c.g);
         bytes[3 * n + 2] = static_cast<unsigned char>(c.b);
@@ -283,10 +283,10 @@ void Write(const std::string &dir, const char *name, const Palette &p)
     const std::string path = dir + "/" + name + ".pal";
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f)
-        Fail("cannot create " + path);
+        fail("cannot create " + path);
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     if (std::fclose(f) != 0 || !ok)
-        Fail("cannot write " + path);
+        fail("cannot write " + path);
 }
 
 } // namespace
@@ -295,19 +295,19 @@ int main(int argc, char **argv)
 {
     const std::string dir = argc > 1 ? argv[1] : ".";
 
-    const Palette vertigo = Vertigo();
-    const Palette neon = Neon();
-    const Palette standard = Standard();
-    const Palette spezial = Spezial();
+    const Palette vertigo = vertigoPalette();
+    const Palette neon = neonPalette();
+    const Palette standard = standardPalette();
+    const Palette spezial = spezialPalette();
 
-    CheckMultipleOf4(vertigo, "VERTIGO");
-    CheckMultipleOf4(neon, "NEON");
-    CheckMultipleOf4(standard, "STANDARD");
-    CheckSpezial(spezial);
+    checkMultipleOf4(vertigo, "VERTIGO");
+    checkMultipleOf4(neon, "NEON");
+    checkMultipleOf4(standard, "STANDARD");
+    checkSpezial(spezial);
 
-    Write(dir, "VERTIGO", vertigo);
-    Write(dir, "SPEZIAL", spezial);
-    Write(dir, "NEON", neon);
-    Write(dir, "STANDARD", standard);
+    write(dir, "VERTIGO", vertigo);
+    write(dir, "SPEZIAL", spezial);
+    write(dir, "NEON", neon);
+    write(dir, "STANDARD", standard);
     return 0;
 }

@@ -7,7 +7,7 @@
 // RE and IM are the texts of the two edit fields ("-1,41", "0"); they are read
 // the way the run reads the fields. The factors are the start-up table
 // "10" ... "1000000", the size is that of the thumbnails, 380 x 250. Every
-// image is computed literally, pixel by pixel (zoom::RenderPlain), then
+// image is computed literally, pixel by pixel (zoom::renderPlain), then
 // coloured through each named stored palette: OUTDIR/PALETTE-N.ppm, N = 1...6.
 // The colour indices go to OUTDIR/index-N.pgm as well.
 //
@@ -30,7 +30,7 @@
 
 namespace {
 
-bool WriteFile(const std::string &path, const std::string &header,
+bool writeFile(const std::string &path, const std::string &header,
                const std::vector<std::uint8_t> &bytes)
 {
     std::ofstream out(path, std::ios::binary);
@@ -76,14 +76,14 @@ int main(int argc, char **argv)
                                                                   static_cast<std::size_t>(w) * h));
         std::vector<zoom::Geometry> geometry(6);
         for (int n = 0; n < 6; ++n) {
-            const double factor = zoom::ClampFactor(ParseReal(NormalizeReal(factorTexts[n])));
-            geometry[n] = zoom::MakeGeometry(w, h, factor, re, im);
+            const double factor = zoom::clampFactor(ParseReal(NormalizeReal(factorTexts[n])));
+            geometry[n] = zoom::makeGeometry(w, h, factor, re, im);
         }
         {
             // Six independent images: one thread each.
             std::vector<std::thread> workers;
             for (int n = 0; n < 6; ++n)
-                workers.emplace_back([&, n] { zoom::RenderPlain(geometry[n], indices[n].data()); });
+                workers.emplace_back([&, n] { zoom::renderPlain(geometry[n], indices[n].data()); });
             for (auto &t : workers)
                 t.join();
         }
@@ -94,7 +94,7 @@ int main(int argc, char **argv)
                                       + "\n255\n";
         for (int n = 0; n < 6; ++n) {
             const std::string path = outdir + "/index-" + std::to_string(n + 1) + ".pgm";
-            if (!WriteFile(path, pgmHeader, indices[n])) {
+            if (!writeFile(path, pgmHeader, indices[n])) {
                 std::fprintf(stderr, "cannot write %s\n", path.c_str());
                 return 1;
             }
@@ -108,7 +108,7 @@ int main(int argc, char **argv)
                     for (int c = 0; c < 3; ++c)
                         rgb[3 * i + c] = activePalette[3 * indices[n][i] + c];
                 const std::string path = outdir + "/" + name + "-" + std::to_string(n + 1) + ".ppm";
-                if (!WriteFile(path, ppmHeader, rgb)) {
+                if (!writeFile(path, ppmHeader, rgb)) {
                     std::fprintf(stderr, "cannot write %s\n", path.c_str());
                     return 1;
                 }
