@@ -80,6 +80,9 @@ Tfmandel::Tfmandel(QWidget *parent)
         move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
     }
     layoutPanels();
+    // No frame shows the controls before the activation has set their
+    // defaults: until then the window shows its plain background.
+    Panel2->hide();
 }
 
 Tfmandel::~Tfmandel()
@@ -253,7 +256,12 @@ void Tfmandel::connectHandlers()
 
 void Tfmandel::layoutPanels()
 {
-    Panel2->setGeometry(rect());
+    // The border is fixed: the panels follow the window only while it is
+    // maximised. Any other size change (a border drag the window manager let
+    // through, a program's request) leaves them, and with them the thumbnails,
+    // pictures, store and phase, as they are until the window is back.
+    const bool maximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    Panel2->setGeometry(maximised ? rect() : QRect(0, 0, kClientWidth, kClientHeight));
     Panel1->setGeometry(Panel2->rect());
     MaPanel->setGeometry(Panel1->rect());
     Panel3->setGeometry(0, 0, kPanel3Width, MaPanel->height());
@@ -264,6 +272,9 @@ bool Tfmandel::event(QEvent *event)
     if (event->type() == QEvent::WindowActivate && !activated_) {
         activated_ = true;
         const bool result = QWidget::event(event);
+        // Shown and given their defaults in one go, before anything paints.
+        Panel2->show();
+        Zeichnen->setFocus();
         guarded([&] { FormActivate(); });
         // The first paint of the overview follows the activation.
         Paintbox->update();
@@ -294,6 +305,14 @@ void Tfmandel::resizeEvent(QResizeEvent *event)
         });
     }
     layoutPanels();
+}
+
+void Tfmandel::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Maximising and restoring may report the new state after the new size.
+    if (event->type() == QEvent::WindowStateChange)
+        layoutPanels();
 }
 
 void Tfmandel::closeEvent(QCloseEvent *event)

@@ -23,6 +23,7 @@
 
 namespace {
 
+
 TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
 {
     EXPECT_EQ(window->windowTitle(),
@@ -158,6 +159,46 @@ TEST_F(WindowTest, MaximiseAndRestoreRelayOut)
     window->showNormal();
     EXPECT_EVENTUALLY_EQ(window->size(), QSize(1124, 754));
     EXPECT_EVENTUALLY_EQ(window->mandel1->width(), 380);
+}
+
+TEST_F(WindowTest, ASizeChangeThatIsNoMaximiseKeepsTheLayout)
+{
+    useCheapFactors();
+    window->ZeichnenClick(window->Zeichnen);
+    const QImage drawn = window->mandel2->grab().toImage();
+    window->iterations[6][381][251] = 99;
+    window->cyclePhase = 42;
+    const Picture *picture = window->images[3].get();
+
+    for (const QSize size : {QSize(900, 600), QSize(1400, 900)}) {
+        window->resize(size);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window->MaPanel->size(), QSize(1124, 754));
+        EXPECT_EQ(window->mandel4->geometry(), QRect(742, 1, 380, 250));
+        EXPECT_EQ(window->iterations.columns(), 382);
+        EXPECT_EQ(window->iterations[6][381][251], 99);
+        EXPECT_EQ(window->cyclePhase, 42);
+        EXPECT_EQ(window->images[3].get(), picture);
+        EXPECT_EQ(window->mandel2->grab().toImage(), drawn);
+        EXPECT_EVENTUALLY_EQ(window->size(), QSize(1124, 754));
+    }
+}
+
+TEST(WindowStart, NoFrameShowsTheControlsBeforeTheDefaults)
+{
+    Tfmandel window;
+    window.show();
+    // Shown but not yet active: nothing of the controls can be painted.
+    EXPECT_FALSE(window.Paintbox->isVisible());
+    EXPECT_FALSE(window.Edit1->isVisible());
+    EXPECT_FALSE(window.tabelle->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(window.Paintbox->isVisible());
+    EXPECT_EQ(window.Edit1->text(), QStringLiteral("-1,41"));
+    EXPECT_EQ(window.tabelle->cell(1, 6), QStringLiteral("1000000"));
+    EXPECT_EQ(QApplication::focusWidget(), window.Zeichnen);
+    // The first frame of the overview has the marker at its start-up place.
+    EXPECT_EVENTUALLY_EQ(window.Paintbox->grab().toImage().pixelColor(90, 160), QColor(0, 0, 255));
 }
 
 TEST_F(WindowTest, TeardownReleasesStoreAndPictures)
