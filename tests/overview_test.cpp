@@ -1,12 +1,14 @@
 // The overview map: the marker at start, grabbing and dragging it with real
 // mouse events, and what does not move it.
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/tfmandel.h"
 #include "platform/surface.h"
+#include "overview/overviewmap.h"
 #include "tests/window_fixture.h"
 
 namespace {
@@ -108,6 +110,11 @@ TEST_F(OverviewTest, DraggingWritesTheTargetAndTheFieldsAndMovesTheMarker)
         EXPECT_DOUBLE_EQ(window->target.re, (4.0L * c.to.x()) / 329 - 2.5L);
         if (c.to.x() >= 0 && c.to.x() < 329 && c.to.y() >= 0 && c.to.y() < 321)
             EXPECT_EQ(window->Paintbox->retained().pixelColor(c.to), kBlue);
+        // Left of the picture the marker is clipped away whole: the overview
+        // shows the stored picture alone.
+        if (c.to.x() == -10)
+            EXPECT_EQ(window->Paintbox->retained().convertToFormat(QImage::Format_RGB32),
+                      window->overviewPicture().convertToFormat(QImage::Format_RGB32));
     }
     release({144, 150});
     EXPECT_FALSE(window->dragging);
@@ -166,6 +173,19 @@ TEST_F(OverviewTest, TypedFieldsMoveNeitherTargetNorMarker)
     press({90, 160});
     EXPECT_TRUE(window->dragging);
     release({90, 160});
+}
+
+TEST_F(OverviewTest, ATypedTargetReachesTheMarkerAtTheEndOfTheNextRun)
+{
+    window->Edit1->setText(QStringLiteral("0,25"));
+    window->Edit2->setText(QStringLiteral("0,5"));
+    window->PaintboxPaint();
+    EXPECT_EQ(window->Paintbox->retained().pixelColor(90, 160), kBlue);
+    useCheapFactors();
+    window->ZeichnenClick(window->Zeichnen);
+    const PixelPoint typed = planeToPixel(0.25, 0.5, 329, 321);
+    EXPECT_EQ(window->Paintbox->retained().pixelColor(int(typed.x), int(typed.y)), kBlue);
+    EXPECT_NE(window->Paintbox->retained().pixelColor(90, 160), kBlue);
 }
 
 } // namespace

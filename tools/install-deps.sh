@@ -7,7 +7,7 @@ packages=(
   build-essential cmake g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libmpfr-dev
-  xvfb xdotool imagemagick x11-utils xauth libx11-dev
+  xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
   zlib1g-dev desktop-file-utils appstream dpkg-dev file
 )

@@ -3,9 +3,7 @@
 # status 0, within two seconds of the close request.
 source "$(dirname "$0")/lib.sh"
 
-start_x
-start_app
-set_target "$SLOW_RE" "$SLOW_IM"
+start_long_run_window
 press_zeichnen
 log "pressed \"Vergrößerungen zeichnen\""
 

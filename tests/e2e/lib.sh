@@ -51,6 +51,10 @@ e2e_cleanup() {
     kill "$E2E_APP_PID" 2>/dev/null || true
     wait "$E2E_APP_PID" 2>/dev/null || true
   fi
+  if [ -n "$E2E_WM_PID" ]; then
+    kill "$E2E_WM_PID" 2>/dev/null || true
+    wait "$E2E_WM_PID" 2>/dev/null || true
+  fi
   if [ -n "$E2E_XVFB_PID" ]; then
     kill "$E2E_XVFB_PID" 2>/dev/null || true
     wait "$E2E_XVFB_PID" 2>/dev/null || true
@@ -79,10 +83,11 @@ fail() {
 # Starts Xvfb on a display that it picks itself and exports DISPLAY. Without
 # -noreset the server resets when its last client leaves, and a program that
 # connects during that reset fails to start.
+# start_x [WIDTHxHEIGHT]: the screen size, 1280x1024 unless given.
 start_x() {
   local dfile="$E2E_TMP/display"
   : >"$dfile"
-  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$dfile" >"$E2E_TMP/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 "${1:-1280x1024}x24" -nolisten tcp -noreset 9>"$dfile" >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   local n=""
   for _ in $(seq 1 100); do
@@ -95,6 +100,19 @@ start_x() {
   export DISPLAY=":$n"
   for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
   fail "display $DISPLAY does not answer"
+}
+
+# Starts openbox on the display and waits until it manages the screen.
+E2E_WM_PID=""
+start_wm() {
+  openbox >"$E2E_TMP/openbox.log" 2>&1 &
+  E2E_WM_PID=$!
+  for _ in $(seq 1 100); do
+    wmctrl -m >/dev/null 2>&1 && return 0
+    kill -0 "$E2E_WM_PID" 2>/dev/null || fail "openbox did not start"
+    sleep 0.1
+  done
+  fail "openbox does not manage the screen"
 }
 
 # Starts the program, finds its window (WIN) and waits until the start-up
@@ -130,11 +148,68 @@ start_app() {
 
 geom_window() { echo "1124x754+0+0"; }
 
+# window_size: "WIDTHxHEIGHT" of the window's client area.
+window_size() {
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$WIN" | grep -E '^(WIDTH|HEIGHT)=')"
+  echo "${WIDTH}x${HEIGHT}"
+}
+
+# wait_window_size WxH TIMEOUT_S: until the client area has that size.
+wait_window_size() {
+  local deadline=$(( $(now_ms) + $2 * 1000 ))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    [ "$(window_size)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  fail "the window is $(window_size), not $1, after $2 s"
+}
+
+# use_layout_of_window: the thumbnail places for the window's present size,
+# as the layout computes them (a = (W - 361) div 2, b = H div 3).
+use_layout_of_window() {
+  local size w h a b
+  size="$(window_size)"; w="${size%x*}"; h="${size#*x}"
+  a=$(( (w - 361) / 2 )); b=$(( h / 3 ))
+  THUMB_W=$((a - 1)); THUMB_H=$((b - 1))
+  THUMB_X=(0 361 361 361 $((361 + a)) $((361 + a)) $((361 + a)))
+  THUMB_Y=(0 1 $((b + 1)) $((2 * b + 1)) 1 $((b + 1)) $((2 * b + 1)))
+  THUMBS_GEOM="$((2 * a - 1))x$((3 * b - 1))+361+0"
+}
+
+# maximise / restore: through the window manager, as the title bar does.
+maximise() { wmctrl -i -r "$WIN" -b add,maximized_vert,maximized_horz; }
+restore() { wmctrl -i -r "$WIN" -b remove,maximized_vert,maximized_horz; }
+
+# maximise_and_wait: maximises, waits until the window has its new size and
+# takes the thumbnail places of that size.
+maximise_and_wait() {
+  maximise
+  local deadline=$(( $(now_ms) + 10000 ))
+  while [ "$(window_size)" = "1124x754" ] && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.1; done
+  [ "$(window_size)" != "1124x754" ] || fail "the window was not maximised"
+  sleep 0.5
+  use_layout_of_window
+  log "window maximised to $(window_size): thumbnails of ${THUMB_W}x${THUMB_H}"
+}
+
+# thumb_is_white IMAGE N: true when thumbnail N is white all over.
+thumb_is_white() {
+  convert -size "${THUMB_W}x${THUMB_H}" xc:white "$E2E_TMP/white.ppm"
+  crop "$1" "${THUMB_W}x${THUMB_H}+${THUMB_X[$2]}+${THUMB_Y[$2]}" "$E2E_TMP/thumb-$2.png"
+  [ "$(differing_pixels "$E2E_TMP/thumb-$2.png" "$E2E_TMP/white.ppm")" = 0 ]
+}
+
 # ---- screenshots ------------------------------------------------------------
 
 # shot_window NAME: the window's client area into $E2E_TMP/NAME.png.
 shot_window() {
   import -window "$WIN" "$E2E_TMP/$1.png" 2>/dev/null || fail "screenshot '$1' failed"
+}
+
+# shot_region NAME GEOM: one region of the client area into $E2E_TMP/NAME.png.
+shot_region() {
+  import -window "$WIN" -crop "$2" +repage "$E2E_TMP/$1.png" 2>/dev/null || fail "screenshot '$1' failed"
 }
 
 # crop IMAGE GEOM OUT
@@ -259,10 +334,33 @@ set_target() {
   sleep 0.2
 }
 
-# A target whose run takes seconds even with the fast engine: near the
-# period-3 window on the real axis the deep images are full of points that
-# escape only after thousands of steps. Images 5 and 6 each take well over
-# the half second after which a run handles events, so a press lands in
-# image 5 at the latest and thumbnail 6 is never begun.
-SLOW_RE="-1,75"
-SLOW_IM="0"
+# set_factors TEXT: types TEXT into the six factor cells, as a user does.
+set_factors() {
+  local n
+  xdotool mousemove --window "$WIN" 300 446 click 1   # the factor of "Bild 1"
+  for n in 1 2 3 4 5 6; do xdotool type -- "$1"; xdotool key Tab; done
+  xdotool mousemove --window "$WIN" "$NEUTRAL_X" "$NEUTRAL_Y"
+  sleep 0.2
+}
+
+# A run that lasts seconds per image on any machine of today: a maximised
+# window on a 3840 x 2160 screen (thumbnails of 1738 x 712), all six factors
+# 1000000 over the seahorse valley, where nearly every point iterates for
+# thousands of steps. An image takes about 8 s on the 2-core machine these
+# tests were written on, so even a machine ten times faster handles events
+# many times during every image.
+LONG_RUN_SCREEN="3840x2160"
+LONG_RUN_RE="-0,7436438870371587"
+LONG_RUN_IM="0,1318259042053119"
+LONG_RUN_FACTOR="1000000"
+
+# start_long_run_window: X server, openbox, the program maximised, the
+# target and factors of the long run typed in (not yet started).
+start_long_run_window() {
+  start_x "$LONG_RUN_SCREEN"
+  start_wm
+  start_app
+  set_target "$LONG_RUN_RE" "$LONG_RUN_IM"
+  set_factors "$LONG_RUN_FACTOR"
+  maximise_and_wait
+}
