@@ -477,6 +477,58 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
     QTest::mouseClick(window->Button1, Qt::LeftButton);
 }
 
+TEST_F(ColourTest, DuringARunFinishedImagesCycleAndTheImageUnderComputationShowsItsWorkPicture)
+{
+    // A pump after every row. In the first pump of image 3 a tick recolours
+    // the thumbnails; then cycling stops and the run is ended there, so what
+    // the thumbnails show afterwards is that tick's view, and over thumbnail
+    // 3 the renderer's own drawing of the rows computed so far.
+    overrideCounterFrequency(2);
+    useCheapFactors();
+    const PaletteTable palette = activePalette;
+    QTest::mouseClick(window->Button1, Qt::LeftButton);
+    std::int32_t phase = -1;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (phase >= 0 || !window->runInProgress() || storeIsEmpty(3))
+            return;
+        tick();
+        phase = window->cyclePhase;
+        EXPECT_TRUE(showsIndices(1, [&](int index) {
+            return entryColour(palette, cycledEntry(index, phase));
+        })) << "a finished image cycles in the pump";
+        QTest::mouseClick(window->Button1, Qt::LeftButton);
+        QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
+    });
+    probe.start();
+    QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
+    ASSERT_GE(phase, 1);
+
+    EXPECT_TRUE(showsIndices(2, [&](int index) {
+        return entryColour(palette, cycledEntry(index, phase));
+    }));
+    // Thumbnail 3: rows computed so far in the palette's own colours, the
+    // rows below white.
+    const QImage three = shot(3);
+    int computed = 0, white = 0;
+    for (int y = 0; y < three.height(); ++y) {
+        bool asComputed = true, allWhite = true;
+        for (int x = 0; x < three.width(); ++x) {
+            asComputed = asComputed
+                         && three.pixel(x, y)
+                                == entryColour(palette, window->iterations[3][x][y]);
+            allWhite = allWhite && three.pixel(x, y) == qRgb(255, 255, 255);
+        }
+        ASSERT_TRUE(asComputed || allWhite) << "row " << y;
+        ASSERT_TRUE(allWhite || white == 0) << "a computed row below a white one: " << y;
+        computed += asComputed && !allWhite;
+        white += allWhite;
+    }
+    EXPECT_GT(computed, 0);
+    EXPECT_GT(white, 0);
+}
+
 TEST_F(ColourTest, TicksReuseTheSixPictures)
 {
     fillStore(mixed);
