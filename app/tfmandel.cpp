@@ -17,6 +17,7 @@
 #include "platform/errorreport.h"
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
+#include "platform/rowpool.h"
 #include "platform/surface.h"
 #include "render/engine.h"
 
@@ -59,6 +60,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
 Tfmandel::Tfmandel(QWidget *parent)
     : QWidget(parent)
     , engine_(std::make_unique<zoom::RowEngine>())
+    , cyclePool_(std::make_unique<RowPool>())
 {
     setObjectName(QStringLiteral("Tfmandel"));
     setWindowTitle(QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));

@@ -20,6 +20,7 @@ class QTimer;
 class PaintSurface;
 class FactorGrid;
 class RadioGroup;
+class RowPool;
 
 namespace zoom {
 class RowEngine;
@@ -120,6 +121,7 @@ private:
 
     QImage overviewPicture_;
     std::unique_ptr<zoom::RowEngine> engine_;
+    std::unique_ptr<RowPool> cyclePool_; // the colour-cycling tick's threads
     std::int64_t halfSecond_ = 0;
     int runDepth_ = 0;
     bool activated_ = false;

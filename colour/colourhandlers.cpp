@@ -1,12 +1,17 @@
 // The palette choice and colour cycling handlers of the window.
 #include <QPushButton>
+#include <QRegion>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "app/tfmandel.h"
 #include "colour/cycling.h"
 #include "colour/palette.h"
 #include "platform/radiogroup.h"
+#include "platform/rowpool.h"
 #include "platform/surface.h"
 
 void Tfmandel::RadioGroup1Click(QObject *sender)
@@ -34,13 +39,56 @@ void Tfmandel::Button1Click(QObject *)
 void Tfmandel::Timer1Timer(QObject *)
 {
     cyclePhase = nextCyclePhase(cyclePhase);
-    const CycledColours colours = makeCycledColours(activePalette, cyclePhase);
+    const CycleTables tables = makeCycleTables(makeCycledColours(activePalette, cyclePhase));
     const int W = thumbnailSize().width();
     const int H = thumbnailSize().height();
+
+    // The six pictures and the thumbnails' retained images are written in one
+    // pass, in blocks of rows on the cycling pool's threads; only then, here
+    // on the window's thread, are the thumbnails shown, in order 1 ... 6.
+    struct Target
+    {
+        int image = 0, width = 0, height = 0;
+        std::vector<std::uint8_t *> pictureRows;
+        std::vector<std::uint32_t *> surfaceRows;
+    };
+    std::vector<Target> targets;
     for (int i = 1; i <= 6; ++i) {
         if (!images[i] || i >= iterations.images())
             continue;
-        recolourPicture(iterations[i], iterations.rows(), W, H, colours, *images[i]);
-        thumbnail(i)->drawPicture(*images[i]);
+        Target t;
+        t.image = i;
+        t.width = std::min({W, iterations.columns(), images[i]->width()});
+        t.height = std::min({H, iterations.rows(), images[i]->height()});
+        PaintSurface *surface = thumbnail(i);
+        const bool surfaceFits = surface->retained().width() >= t.width
+                                 && surface->retained().height() >= t.height;
+        for (int y = 0; y < t.height; ++y) {
+            t.pictureRows.push_back(images[i]->row(y));
+            if (surfaceFits)
+                t.surfaceRows.push_back(surface->retainedRow(y));
+        }
+        targets.push_back(std::move(t));
     }
+    constexpr int kRowsPerPiece = 32;
+    std::vector<std::pair<int, int>> pieces; // target, first row
+    for (int k = 0; k < int(targets.size()); ++k)
+        for (int y = 0; y < targets[k].height; y += kRowsPerPiece)
+            pieces.emplace_back(k, y);
+    cyclePool_->run(int(pieces.size()), [&](int p) {
+        const Target &t = targets[pieces[p].first];
+        const int y0 = pieces[p].second;
+        recolourRows(iterations[t.image], iterations.rows(), t.width, y0,
+                     std::min(y0 + kRowsPerPiece, t.height), tables, t.pictureRows.data(),
+                     t.surfaceRows.empty() ? nullptr : t.surfaceRows.data());
+    });
+    QRegion region;
+    for (const Target &t : targets) {
+        if (t.surfaceRows.empty())
+            thumbnail(t.image)->drawPicture(*images[t.image]);
+        else
+            region += thumbnail(t.image)->geometry();
+    }
+    if (!region.isEmpty())
+        MaPanel->repaint(region);
 }

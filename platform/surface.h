@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 class QPainter;
@@ -31,6 +32,14 @@ public:
     void setPaintHandler(std::function<void()> handler) { paintHandler_ = std::move(handler); }
 
     const QImage &retained() const { return retained_; }
+
+    // Row y of the retained image, 0xFFRRGGBB a pixel, for drawing straight
+    // into it (also from other threads); a repaint of the surface then shows
+    // what was drawn.
+    std::uint32_t *retainedRow(int y)
+    {
+        return reinterpret_cast<std::uint32_t *>(retained_.scanLine(y));
+    }
 
 signals:
     void mousePressed(int x, int y, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);

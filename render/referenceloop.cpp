@@ -1,12 +1,16 @@
 #include "render/referenceloop.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "render/x87check.h"
 
 namespace zoom {
 
-std::uint8_t escapeIndex(double x, double y, int limit)
+namespace {
+
+// The step on which the orbit escapes, 0 when it reaches the limit.
+inline int escapeStep(double x, double y, int limit)
 {
     // A limit below 1 would never be met; the image limits are 200 ... 5000.
     if (limit <= 1)
@@ -25,11 +29,14 @@ std::uint8_t escapeIndex(double x, double y, int limit)
         const long double M = A + b * b;
         B = M - A;
         if (M >= 4)
-            return static_cast<std::uint8_t>(k);
+            return k;
     }
 }
 
-void renderPlain(const Geometry &g, std::uint8_t *out)
+// Calls f(r, j, x, y) for every pixel, with x and y stepped as the literal
+// loop steps them.
+template<class F>
+void forEachPixel(const Geometry &g, F &&f)
 {
     double y = g.top;
     for (int r = 0; r < g.h; ++r) {
@@ -37,9 +44,38 @@ void renderPlain(const Geometry &g, std::uint8_t *out)
         double x = g.left;
         for (int j = 0; j < g.w; ++j) {
             x = static_cast<double>(static_cast<long double>(x) + g.dx);
-            out[static_cast<std::size_t>(r) * g.w + j] = escapeIndex(x, y, g.limit);
+            f(r, j, x, y);
         }
     }
+}
+
+} // namespace
+
+std::uint8_t escapeIndex(double x, double y, int limit)
+{
+    return static_cast<std::uint8_t>(escapeStep(x, y, limit));
+}
+
+int escapeSteps(double x, double y, int limit)
+{
+    const int k = escapeStep(x, y, limit);
+    return k != 0 ? k : std::max(0, limit - 1);
+}
+
+void renderPlain(const Geometry &g, std::uint8_t *out)
+{
+    forEachPixel(g, [&](int r, int j, double x, double y) {
+        out[static_cast<std::size_t>(r) * g.w + j] = escapeIndex(x, y, g.limit);
+    });
+}
+
+std::uint64_t plainSteps(const Geometry &g)
+{
+    std::uint64_t steps = 0;
+    forEachPixel(g, [&](int, int, double x, double y) {
+        steps += static_cast<std::uint64_t>(escapeSteps(x, y, g.limit));
+    });
+    return steps;
 }
 
 } // namespace zoom

@@ -12,6 +12,13 @@ namespace zoom {
 // limit is reached.
 std::uint8_t escapeIndex(double x, double y, int limit);
 
+// The steps of the iteration the literal loop makes for the point: k for an
+// escape on step k, limit - 1 when it reaches the limit.
+int escapeSteps(double x, double y, int limit);
+
+// The steps the literal loop makes for the whole image, for the benchmark.
+std::uint64_t plainSteps(const Geometry &g);
+
 // The image computed pixel by pixel in one thread, literally: out receives
 // w * h indices, row by row.
 void renderPlain(const Geometry &g, std::uint8_t *out);

@@ -501,6 +501,47 @@ TEST(EngineRows, ThreadCountsGiveTheSameImage)
     EXPECT_GE(automatic.threads(), 1u);
 }
 
+// The statistics the benchmark prints: where no point is decided by a proof
+// the engine makes exactly the literal loop's steps; where the cardioid
+// fills half the image it makes fewer and says how many points it decided.
+TEST(EngineRows, StatisticsCountTheStepsMadeAndThePointsDecided)
+{
+    const struct
+    {
+        double factor, re, im;
+        bool decided;
+    } cases[] = {{100, 0.5, 0.5, false}, {1, -1.41, 0.0, true}, {10, -0.2, 0.0, true}};
+    zoom::RowEngine engine(2);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.re);
+        const int w = 60, h = 40;
+        const zoom::Geometry g = zoom::makeGeometry(w, h, zoom::clampFactor(c.factor), c.re, c.im);
+        engineImage(engine, w, h, c.factor, c.re, c.im);
+        engine.cancel();
+        const zoom::RowStats stats = engine.statistics();
+        const std::uint64_t plain = zoom::plainSteps(g);
+        std::uint64_t oracle = 0;
+        double y = g.top;
+        for (int r = 0; r < h; ++r) {
+            y = static_cast<double>(static_cast<long double>(y) - g.dy);
+            double x = g.left;
+            for (int j = 0; j < w; ++j) {
+                x = static_cast<double>(static_cast<long double>(x) + g.dx);
+                const int k = mpfroracle::escapeSteps(x, y, g.limit);
+                oracle += static_cast<std::uint64_t>(k != 0 ? k : g.limit - 1);
+            }
+        }
+        EXPECT_EQ(plain, oracle);
+        if (c.decided) {
+            EXPECT_GT(stats.shortcuts, 0u);
+            EXPECT_LT(stats.iterations, plain);
+        } else {
+            EXPECT_EQ(stats.shortcuts, 0u);
+            EXPECT_EQ(stats.iterations, plain);
+        }
+    }
+}
+
 TEST(EngineRows, CancelThenNextImage)
 {
     const int w = 380 / imageScale(), h = 250 / imageScale();
