@@ -3,6 +3,10 @@
 // default target and a target in the seahorse valley, and checks that both
 // give the same bytes. Exit status 1 when any image differs.
 //
+// The plain loop computes in the x87 unit's long double wherever there is
+// one, also when the engine is built with the software extended type
+// (MANDEL_SOFT_EXTENDED), so that the ratio compares the two paths.
+//
 // Per series it also prints how close each runs to the hardware: the steps
 // of the iteration the plain loop makes, the steps the engine makes and the
 // points it decides by a proof without iterating to the limit, and the
@@ -59,6 +63,14 @@ int main(int argc, char **argv)
     }
     std::printf("render_bench: %d x %d, factors 10 ... 1e6, %u worker threads, best of %d\n",
                 kWidth, kHeight, engine.threads(), repeats);
+#if defined(MANDEL_HAVE_X87)
+    const char *plainKind = "the x87 unit's long double";
+#else
+    const char *plainKind = "the software extended type";
+#endif
+    std::printf("plain loop in %s; engine in %s\n", plainKind,
+                ext::kHardware ? "the x87 unit's long double (x87 kernel)"
+                               : "the software extended type (portable kernel)");
     bool identical = true;
     for (const Target &t : targets) {
         std::printf("\n%s\n", t.name);
@@ -74,7 +86,11 @@ int main(int argc, char **argv)
             double plainBest = 1e30, engineBest = 1e30;
             for (int rep = 0; rep < repeats; ++rep) {
                 auto t0 = std::chrono::steady_clock::now();
+#if defined(MANDEL_HAVE_X87)
+                zoom::renderPlainX87(g, plain.data());
+#else
                 zoom::renderPlain(g, plain.data());
+#endif
                 auto t1 = std::chrono::steady_clock::now();
                 engine.begin(g);
                 for (int r = 0; r < kHeight; ++r) {

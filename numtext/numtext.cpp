@@ -1,7 +1,7 @@
 // Decimal-comma number text.
 //
 // Both directions work on the decimal digits themselves, in x87 extended
-// precision (long double, 64-bit significand), and never consult the C or Qt
+// precision (64-bit significand, platform/extended.h), and never consult the C or Qt
 // locale: the window always shows a comma and accepts a comma or a point,
 // whatever the desktop's regional settings are.
 
@@ -13,15 +13,17 @@
 #include <cmath>
 #include <cstddef>
 
+#include "platform/extended.h"
+
 namespace {
 
 // Values from this one upwards round to infinity when converted to double:
 // the midpoint between DBL_MAX and 2^1024 (ties go to the even neighbour,
 // which is 2^1024). Exactly representable in extended precision.
-constexpr long double kDoubleOverflow = 0x1.fffffffffffff8p1023L;
+const Extended kDoubleOverflow = ext::fromBits(0x43FE, 0xFFFFFFFFFFFFFC00ull); // 0x1.fffffffffffff8p1023
 
 // 10^17 and 10^18, exact in extended precision and in 64-bit integers.
-constexpr long double kTenTo17 = 1e17L;
+const Extended kTenTo17 = 1e17;
 constexpr long long kTenTo18 = 1000000000000000000LL;
 
 // The 18-digit decimal string of r (0 <= r < 10^18), leading zeros kept.
@@ -42,22 +44,17 @@ std::string eighteenDigits(long long r)
 // the 18-digit string being "0", so that the text reads back as the value.
 std::string fixedForm(std::uint8_t decimals, double value)
 {
-    const long double a = fabsl(static_cast<long double>(value));
+    const Extended a = ext::abs(Extended(value));
 
     // Digit string and the weight (power of ten) of its first digit.
     long long r;
     int top;
-    if (a < 10.0L) {
-        r = llrintl(a * kTenTo17);
+    if (a < Extended(10.0)) {
+        r = ext::toInt64Nearest(a * kTenTo17);
         top = 0;
     } else {
-        int e = static_cast<int>(floorl(log10l(a)));
-        long double m = a / powerOfTen(e);
-        if (m < 1.0L) {
-            --e;
-            m = a / powerOfTen(e);
-        }
-        r = llrintl(m * kTenTo17);
+        const int e = decimalExponent(a);
+        r = ext::toInt64Nearest(a / powerOfTen(e) * kTenTo17);
         top = e;
     }
     std::string digits;
@@ -113,13 +110,14 @@ bool isDigit(char c)
 // then stays finite for digit strings of any length.
 struct DigitAccumulator
 {
-    long double a = 0.0L;
+    Extended a = 0.0;
     long long scale = 0;
 
     void add(char digit)
     {
-        if (a < 1e4000L)
-            a = 10.0L * a + static_cast<long double>(digit - '0');
+        static const Extended kTenTo4000 = powerOfTen(4000);
+        if (a < kTenTo4000)
+            a = Extended(10.0) * a + Extended(digit - '0');
         else
             ++scale;
     }
@@ -242,7 +240,7 @@ double ParseReal(const std::string &text)
         return digits.asWholeNumber();
 
     const double zero = negative ? -0.0 : 0.0;
-    if (digits.a == 0.0L)
+    if (digits.a == Extended(0.0))
         return zero; // no power of ten can make zero anything else
 
     // Value = A · 10^p with 1 <= A < 10^4001. Its decimal order is decided
@@ -251,13 +249,13 @@ double ParseReal(const std::string &text)
     // zero, and for everything in between 10^|p| and the result are finite
     // extended numbers.
     const long long p = digits.scale + exponent - fractionDigits;
-    const long long order = static_cast<long long>(floorl(log10l(digits.a))) + p;
+    const long long order = decimalExponent(digits.a) + p;
     if (order >= 310)
         throw FloatingPointOverflow();
     if (order < -400)
         return zero;
 
-    long double magnitude;
+    Extended magnitude;
     if (p >= 0)
         magnitude = digits.a * powerOfTen(static_cast<int>(p));
     else

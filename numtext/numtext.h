@@ -8,10 +8,6 @@
 #include <stdexcept>
 #include <string>
 
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "Mandelbrotmenge needs long double to be the x87 extended format "
-              "(64-bit significand): build for x86/x86-64 with GCC or Clang.");
-
 class QLineEdit;
 
 // Raised when a number text's value lies beyond the range of a double.

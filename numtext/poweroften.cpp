@@ -1,6 +1,9 @@
 #include "numtext/poweroften.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "platform/extended.h"
 
 namespace {
 
@@ -8,20 +11,20 @@ namespace {
 // an ulp of hi: about 128 significant bits.
 struct ExtendedPair
 {
-    long double hi, lo;
+    Extended hi, lo;
 };
 
 // a * b exactly, as a pair (Dekker's product: each factor split into two
 // halves of 32 bits at 2^32 + 1).
-ExtendedPair twoProduct(long double a, long double b)
+ExtendedPair twoProduct(Extended a, Extended b)
 {
-    constexpr long double split = 4294967297.0L;
-    const long double p = a * b;
-    long double t = split * a;
-    const long double ah = t - (t - a), al = a - ah;
+    const Extended split = 4294967297.0;
+    const Extended p = a * b;
+    Extended t = split * a;
+    const Extended ah = t - (t - a), al = a - ah;
     t = split * b;
-    const long double bh = t - (t - b), bl = b - bh;
-    const long double e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
+    const Extended bh = t - (t - b), bl = b - bh;
+    const Extended e = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
     return {p, e};
 }
 
@@ -29,16 +32,16 @@ ExtendedPair multiply(ExtendedPair x, ExtendedPair y)
 {
     ExtendedPair p = twoProduct(x.hi, y.hi);
     p.lo += x.hi * y.lo + x.lo * y.hi;
-    const long double s = p.hi + p.lo; // the pair's sum, rounded to nearest
+    const Extended s = p.hi + p.lo; // the pair's sum, rounded to nearest
     return {s, p.lo - (s - p.hi)};
 }
 
 } // namespace
 
-long double powerOfTen(int n)
+Extended powerOfTen(int n)
 {
-    ExtendedPair result{1.0L, 0.0L};
-    ExtendedPair base{5.0L, 0.0L};
+    ExtendedPair result{1.0, 0.0};
+    ExtendedPair base{5.0, 0.0};
     for (unsigned rest = static_cast<unsigned>(n); rest != 0;) {
         if (rest & 1u)
             result = multiply(result, base);
@@ -46,5 +49,17 @@ long double powerOfTen(int n)
         if (rest != 0)
             base = multiply(base, base);
     }
-    return ldexpl(result.hi, n);
+    return ext::ldexp(result.hi, n);
+}
+
+int decimalExponent(Extended a)
+{
+    // a lies in [2^E, 2^(E+1)): the estimate is off by at most one.
+    const int binary = ext::exponentField(a) - 16383;
+    int e = std::clamp(static_cast<int>(std::floor(binary * 0.30102999566398120)), 0, 4931);
+    while (e > 0 && a / powerOfTen(e) < Extended(1.0))
+        --e;
+    while (e < 4931 && !(a / powerOfTen(e + 1) < Extended(1.0)))
+        ++e;
+    return e;
 }

@@ -1,26 +1,27 @@
 #include "overview/overviewmap.h"
 
-#include <cmath>
 #include <limits>
+
+#include "platform/extended.h"
 
 namespace {
 
 // Nearest integer, halves to even, clamped to the 64-bit range.
-std::int64_t roundToInt64(long double v)
+std::int64_t roundToInt64(Extended v)
 {
     constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    if (std::isnan(v))
+    if (ext::isnan(v))
         return kMin;
-    // 2^63 is exact in long double; every value below it that rounds to an
-    // integer fits, since long double's integers near 2^63 are spaced by 1.
-    constexpr long double kLimit = 9223372036854775808.0L; // 2^63
-    const long double r = std::nearbyintl(v);              // default mode: to nearest, ties to even
+    // 2^63 is exact in extended precision; every value below it that rounds
+    // to an integer fits, since the integers near 2^63 are spaced by 1.
+    const Extended kLimit = 9223372036854775808.0; // 2^63
+    const Extended r = ext::nearbyint(v);           // to nearest, ties to even
     if (r >= kLimit)
         return kMax;
     if (r < -kLimit)
         return kMin;
-    return static_cast<std::int64_t>(r);
+    return ext::toInt64Nearest(r); // r is an integer: exact
 }
 
 // 4 · v as a 32-bit signed product that wraps around instead of overflowing.
@@ -45,15 +46,15 @@ bool within4(std::int32_t a, std::int64_t b)
 
 PixelPoint planeToPixel(double re, double im, int W, int H)
 {
-    const long double x = ((static_cast<long double>(re) + 2.5L) * W) / 4.0L;
-    const long double y = ((2.0L - static_cast<long double>(im)) * H) / 4.0L;
+    const Extended x = ((Extended(re) + Extended(2.5)) * Extended(W)) / Extended(4.0);
+    const Extended y = ((Extended(2.0) - Extended(im)) * Extended(H)) / Extended(4.0);
     return {roundToInt64(x), roundToInt64(y)};
 }
 
 ComplexPoint pixelToPlane(std::int32_t X, std::int32_t Y, int W, int H)
 {
-    const long double re = static_cast<long double>(times4(X)) / W - 2.5L;
-    const long double im = 2.0L - static_cast<long double>(times4(Y)) / H;
+    const Extended re = Extended(times4(X)) / Extended(W) - Extended(2.5);
+    const Extended im = Extended(2.0) - Extended(times4(Y)) / Extended(H);
     return {static_cast<double>(re), static_cast<double>(im)};
 }
 

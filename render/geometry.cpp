@@ -4,13 +4,15 @@
 #include <cmath>
 #include <cstddef>
 
-#include "render/x87check.h"
+#include "platform/extended.h"
 
 namespace zoom {
 
 double clampFactor(double factor)
 {
-    if (std::fabs(static_cast<long double>(factor)) < 0.1L)
+    // 0.1 rounded to extended precision.
+    static const Extended kTenth = ext::fromBits(0x3FFB, 0xCCCCCCCCCCCCCCCDull);
+    if (ext::abs(Extended(factor)) < kTenth)
         factor = 1.0;
     if (factor > 100000000.0)
         factor = 100000000.0;
@@ -19,7 +21,7 @@ double clampFactor(double factor)
 
 int iterationLimit(double factor)
 {
-    long long limit = std::llrint(5.0L * static_cast<long double>(factor));
+    std::int64_t limit = ext::toInt64Nearest(Extended(5.0) * Extended(factor));
     if (limit < 200)
         limit = 200;
     if (limit > 5000)
@@ -34,13 +36,12 @@ Geometry makeGeometry(int w, int h, double clampedFactor, double re, double im)
     g.h = h;
     g.factor = clampedFactor;
     g.limit = iterationLimit(clampedFactor);
-    g.aspect = static_cast<double>(static_cast<long double>(h) / w);
-    g.dx = static_cast<double>(4.0L / w / clampedFactor);
-    g.dy = static_cast<double>(static_cast<long double>(g.aspect) * 4.0L / h / clampedFactor);
-    g.top = static_cast<double>(static_cast<long double>(im)
-                                + static_cast<long double>(h) * g.dy / 2);
-    g.left = static_cast<double>(static_cast<long double>(re)
-                                 - static_cast<long double>(w) * g.dx / 2);
+    g.aspect = static_cast<double>(Extended(h) / Extended(w));
+    g.dx = static_cast<double>(Extended(4.0) / Extended(w) / Extended(clampedFactor));
+    g.dy = static_cast<double>(Extended(g.aspect) * Extended(4.0) / Extended(h)
+                               / Extended(clampedFactor));
+    g.top = static_cast<double>(Extended(im) + Extended(h) * Extended(g.dy) / Extended(2.0));
+    g.left = static_cast<double>(Extended(re) - Extended(w) * Extended(g.dx) / Extended(2.0));
     return g;
 }
 
@@ -50,12 +51,12 @@ void sampleChains(const Geometry &g, std::vector<double> &xs, std::vector<double
     ys.resize(static_cast<std::size_t>(std::max(g.h, 0)));
     double x = g.left;
     for (int j = 0; j < g.w; ++j) {
-        x = static_cast<double>(static_cast<long double>(x) + g.dx);
+        x = static_cast<double>(Extended(x) + Extended(g.dx));
         xs[j] = x;
     }
     double y = g.top;
     for (int r = 0; r < g.h; ++r) {
-        y = static_cast<double>(static_cast<long double>(y) - g.dy);
+        y = static_cast<double>(Extended(y) - Extended(g.dy));
         ys[r] = y;
     }
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/extended.h"
+
 namespace zoom::interior {
 
 // Attracting cycles of period 1 (main cardioid) and 2 (the disc around -1),
@@ -160,16 +162,17 @@ inline bool insideCardioidOrBulb(double x, double y)
 {
     if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2 || std::fabs(y) > 2)
         return false;
-    const long double X = x, Y = y;
-    const long double yy = Y * Y;
+    const Extended X = x, Y = y;
+    const Extended yy = Y * Y;
+    const Extended margin = Extended(1.0) - Extended(1e-8);
     // Period 2: |c + 1|^2 < 1/16.
-    const long double u = X + 1;
-    if (u * u + yy < 0.0625L * (1 - 1e-8L))
+    const Extended u = X + Extended(1.0);
+    if (u * u + yy < Extended(0.0625) * margin)
         return true;
     // Period 1: q (q + x - 1/4) < y^2 / 4 with q = (x - 1/4)^2 + y^2.
-    const long double xq = X - 0.25L;
-    const long double q = xq * xq + yy;
-    return q * (q + xq) < yy * 0.25L * (1 - 1e-8L) - 1e-15L;
+    const Extended xq = X - Extended(0.25);
+    const Extended q = xq * xq + yy;
+    return q * (q + xq) < yy * Extended(0.25) * margin - Extended(1e-15);
 }
 
 } // namespace zoom::interior

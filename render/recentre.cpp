@@ -1,7 +1,7 @@
 #include "render/recentre.h"
 
 #include "render/geometry.h"
-#include "render/x87check.h"
+#include "platform/extended.h"
 
 ComplexPoint recentrePoint(ComplexPoint target, double factor, int w, int h, std::int32_t X,
                            std::int32_t Y)
@@ -10,11 +10,7 @@ ComplexPoint recentrePoint(ComplexPoint target, double factor, int w, int h, std
     // extended precision up to the end.
     const zoom::Geometry g = zoom::makeGeometry(w, h, zoom::clampFactor(factor), target.re,
                                                 target.im);
-    const long double re = static_cast<long double>(target.re)
-                           - (static_cast<long double>(w) * g.dx) / 2
-                           + static_cast<long double>(X) * g.dx;
-    const long double im = (static_cast<long double>(h) * g.dy) / 2
-                           + static_cast<long double>(target.im)
-                           - static_cast<long double>(Y) * g.dy;
+    const Extended re = Extended(target.re) - (Extended(w) * g.dx) / 2 + Extended(X) * g.dx;
+    const Extended im = (Extended(h) * g.dy) / 2 + Extended(target.im) - Extended(Y) * g.dy;
     return {static_cast<double>(re), static_cast<double>(im)};
 }

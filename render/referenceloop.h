@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/extended.h"
 #include "render/geometry.h"
 
 namespace zoom {
@@ -11,6 +12,12 @@ namespace zoom {
 // Colour index of the point c = x + y i: escape count mod 256, 0 when the
 // limit is reached.
 std::uint8_t escapeIndex(double x, double y, int limit);
+
+#if defined(MANDEL_HAVE_X87)
+// The same loop in the x87 unit's long double, also when Extended is the
+// software type: the benchmark's reference for it.
+void renderPlainX87(const Geometry &g, std::uint8_t *out);
+#endif
 
 // The steps of the iteration the literal loop makes for the point: k for an
 // escape on step k, limit - 1 when it reaches the limit.

@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "render/x87check.h"
 
 namespace zoom {
 
@@ -74,11 +73,13 @@ RowEngine::Impl::~Impl()
 
 void RowEngine::Impl::work()
 {
+#if defined(MANDEL_HAVE_X87)
     // Extended precision, rounding to nearest, all exceptions masked: the
     // arithmetic that the images are defined with, whatever the thread
     // inherited.
     const std::uint16_t control = 0x037F;
     asm volatile("fldcw %0" : : "m"(control));
+#endif
     std::uint64_t seen = 0;
     RowWorker worker;
     std::unique_lock<std::mutex> lock(mutex);
@@ -164,6 +165,20 @@ void RowEngine::begin(const Geometry &g)
     d.workCv.notify_all();
 }
 
+namespace {
+
+// The processor's hint that this is a spin-wait loop.
+inline void spinPause()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+} // namespace
+
 const std::uint8_t *RowEngine::waitRow(int r)
 {
     Impl &d = *impl_;
@@ -174,7 +189,7 @@ const std::uint8_t *RowEngine::waitRow(int r)
     for (int i = 0; i < 64; ++i) {
         if (d.rowDone[r].load(std::memory_order_acquire))
             return row;
-        __builtin_ia32_pause();
+        spinPause();
     }
     // Then sleep until this row and a few after it are done, so that the
     // caller is not woken for every single row.

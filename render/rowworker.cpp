@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "render/x87check.h"
+#include "platform/extended.h"
 
 namespace zoom {
 
@@ -12,11 +12,11 @@ using namespace kernel;
 
 namespace {
 
-void stateBytes(const long double &a, const long double &b, unsigned char *out)
+void stateBytes(const Extended &a, const Extended &b, unsigned char *out)
 {
     // The ten significant bytes of each extended value; the rest is padding.
-    std::memcpy(out, &a, 10);
-    std::memcpy(out + 10, &b, 10);
+    ext::toBytes(a, out);
+    ext::toBytes(b, out + 10);
 }
 
 } // namespace
@@ -144,13 +144,13 @@ void RowWorker::fill(int lane)
 {
     if (s_.pix[lane] >= 0)
         return;
-    long double &a = s_.z[2 * lane];
-    long double &b = s_.z[2 * lane + 1];
+    Extended &a = s_.z[2 * lane];
+    Extended &b = s_.z[2 * lane + 1];
     if (s_.next >= s_.count)
         takeRow();
     if (s_.next >= s_.count) {
         // Idle: c = 0 from 0, never at the limit.
-        a = b = 0.0L;
+        a = b = Extended(0.0);
         s_.x[lane] = s_.y[lane] = 0.0;
         s_.k[lane] = kIdleSteps;
         return;
@@ -163,9 +163,9 @@ void RowWorker::fill(int lane)
     s_.x[lane] = x;
     s_.y[lane] = y;
     // The literal first step: a = x, b = y, A = a*a, B = b*b.
-    const long double a0 = x, b0 = y;
-    const long double A0 = a0 * a0, B0 = b0 * b0;
-    const long double t = a0 * b0;
+    const Extended a0 = x, b0 = y;
+    const Extended A0 = a0 * a0, B0 = b0 * b0;
+    const Extended t = a0 * b0;
     a = A0 - B0 + a0;
     b = t + t + b0;
     s_.k[lane] = 1;
@@ -203,8 +203,8 @@ void RowWorker::testAtCheckpoint()
             c.pixel = pix;
             c.attractor = interior::findAttractor(s_.x[lane], s_.y[lane]);
         }
-        const long double &a = s_.z[2 * lane];
-        const long double &b = s_.z[2 * lane + 1];
+        const Extended &a = s_.z[2 * lane];
+        const Extended &b = s_.z[2 * lane + 1];
         unsigned char now[20];
         stateBytes(a, b, now);
         ++c.checkpoints;

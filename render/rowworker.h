@@ -9,7 +9,7 @@
 
 #include "render/geometry.h"
 #include "render/interior.h"
-#include "render/x87kernel.h"
+#include "render/rowkernel.h"
 
 namespace zoom {
 

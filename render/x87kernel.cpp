@@ -1,8 +1,28 @@
-#include "render/x87kernel.h"
+#include "render/rowkernel.h"
 
-#include "render/x87check.h"
+// The x87 unit's kernel: the orbits' slots in the eight x87 registers,
+// st(0) ... st(5) (orbit o: a in slot 2o, b in slot 2o + 1), st(6) the
+// constant 4; one register is left for the temporaries, and a step works on
+// its orbit's two slots in place.
+
+static_assert(ext::kHardware, "the x87 kernel needs Extended to be the x87 long double");
 
 namespace zoom::kernel {
+
+static_assert(sizeof(long double) == 16, "layout of RowState");
+// The kernel finds y, four and row at fixed distances from x and pix, the
+// list's fields from next and list (an asm statement takes at most 30
+// operands).
+static_assert(offsetof(RowState, y) == offsetof(RowState, x) + 24
+                      && offsetof(RowState, four) == offsetof(RowState, x) + 48
+                      && offsetof(RowState, row) == offsetof(RowState, pix) + 12,
+              "layout of RowState");
+static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
+                      && offsetof(RowState, rowBase) == offsetof(RowState, next) + 12
+                      && offsetof(RowState, listRow) == offsetof(RowState, next) + 16
+                      && offsetof(RowState, xs) == offsetof(RowState, list) + 8
+                      && offsetof(RowState, out) == offsetof(RowState, list) + 16,
+              "layout of RowState");
 
 // The assembly is laid out by hand, one instruction a line.
 // clang-format off

@@ -3,6 +3,7 @@
 // byte for byte those of the iteration followed literally, here computed by an
 // oracle in GNU MPFR that shares no code with the program.
 
+#include "platform/extended.h"
 #include "render/engine.h"
 #include "tests/mpfr_oracle.h"
 
@@ -162,8 +163,8 @@ TEST(EngineGeometry, DefaultThumbnail)
     EXPECT_NEAR(g.left, -1.61, 1e-12);
     EXPECT_NEAR(g.top, 0.131579, 1e-6);
     // The top-left pixel samples one step inside both edges.
-    const double x = static_cast<double>(static_cast<long double>(g.left) + g.dx);
-    const double y = static_cast<double>(static_cast<long double>(g.top) - g.dy);
+    const double x = static_cast<double>(Extended(g.left) + Extended(g.dx));
+    const double y = static_cast<double>(Extended(g.top) - Extended(g.dy));
     EXPECT_NEAR(x, -1.608947, 1e-6);
     EXPECT_NEAR(y, 0.130526, 1e-6);
 }
@@ -283,7 +284,7 @@ TEST(EngineEscape, EscapeAfter256StepsGetsIndexZero)
         g.dx = g.dy = 1.0 / 1024;
         g.left = p.x - g.dx;
         g.top = g.dy;
-        ASSERT_EQ(static_cast<double>(static_cast<long double>(g.left) + g.dx), p.x);
+        ASSERT_EQ(static_cast<double>(Extended(g.left) + Extended(g.dx)), p.x);
         engine.begin(g);
         const std::uint8_t *row = engine.waitRow(0);
         ASSERT_NE(row, nullptr);
@@ -523,10 +524,10 @@ TEST(EngineRows, StatisticsCountTheStepsMadeAndThePointsDecided)
         std::uint64_t oracle = 0;
         double y = g.top;
         for (int r = 0; r < h; ++r) {
-            y = static_cast<double>(static_cast<long double>(y) - g.dy);
+            y = static_cast<double>(Extended(y) - Extended(g.dy));
             double x = g.left;
             for (int j = 0; j < w; ++j) {
-                x = static_cast<double>(static_cast<long double>(x) + g.dx);
+                x = static_cast<double>(Extended(x) + Extended(g.dx));
                 const int k = mpfroracle::escapeSteps(x, y, g.limit);
                 oracle += static_cast<std::uint64_t>(k != 0 ? k : g.limit - 1);
             }

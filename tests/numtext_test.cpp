@@ -2,6 +2,8 @@
 // ReadReal needs a QLineEdit and is exercised by the widget tests.
 
 #include "numtext/numtext.h"
+#include "numtext/poweroften.h"
+#include "platform/extended.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,7 @@
 #include <locale.h>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -866,4 +869,83 @@ TEST(NumtextFuzzTest, RandomDoublesFormatInDisplayShapeAndReadBack)
         }
     }
     EXPECT_GT(checked, 90000);
+}
+
+// ------------------------------------------------------- Decimal exponent
+
+namespace {
+
+#if defined(MANDEL_HAVE_X87)
+// The same bits as the hardware's long double.
+long double hardware(const Extended &v)
+{
+    long double h = 0;
+    ext::toBytes(v, reinterpret_cast<unsigned char *>(&h));
+    return h;
+}
+
+// The digit string of a double of 10 or more as the x87 unit's library
+// found it: floorl(log10l(a)), one down when a / 10^e < 1, then the 18 digits
+// of the quotient. Trailing zeros dropped; with the weight of the first digit.
+std::pair<std::string, int> libraryDigits(double value)
+{
+    const long double a = value;
+    int e = static_cast<int>(floorl(log10l(a)));
+    long double m = a / hardware(powerOfTen(e));
+    if (m < 1.0L) {
+        --e;
+        m = a / hardware(powerOfTen(e));
+    }
+    return {std::to_string(llrintl(m * 1e17L)), e};
+}
+#endif
+
+std::pair<std::string, int> programDigits(double value)
+{
+    const Extended a = value;
+    const int e = decimalExponent(a);
+    return {std::to_string(ext::toInt64Nearest(a / powerOfTen(e) * Extended(1e17))), e};
+}
+
+// "1000…" with 19 digits stands for the same digits as "1" with 18 and the
+// next weight: both as the digits without trailing zeros and their weight.
+std::pair<std::string, int> canonical(std::pair<std::string, int> d)
+{
+    if (d.first.size() == 19)
+        ++d.second;
+    while (d.first.size() > 1 && d.first.back() == '0')
+        d.first.pop_back();
+    return d;
+}
+
+} // namespace
+
+// Doubles around every power of ten from 10 to 10^308, where the decimal
+// exponent is decided by the last bits: the quotients bracket 1 as the
+// exponent says, and (with the x87 unit) the digits equal those the C
+// library's log10l gave.
+TEST(DecimalExponentTest, AroundEveryPowerOfTen)
+{
+    int checked = 0;
+    for (int k = 1; k <= 308; ++k) {
+        const double centre = std::stod("1e" + std::to_string(k));
+        double below = centre, above = centre;
+        for (int step = 0; step < 300; ++step) {
+            for (double v : {below, above}) {
+                const Extended a = v;
+                const int e = decimalExponent(a);
+                ASSERT_FALSE(a / powerOfTen(e) < Extended(1.0)) << v;
+                ASSERT_TRUE(a / powerOfTen(e + 1) < Extended(1.0)) << v;
+                ASSERT_GE(e, k - 1);
+                ASSERT_LE(e, k);
+#if defined(MANDEL_HAVE_X87)
+                ASSERT_EQ(canonical(programDigits(v)), canonical(libraryDigits(v))) << v;
+#endif
+                ++checked;
+            }
+            below = std::nextafter(below, 0.0);
+            above = std::nextafter(above, INFINITY);
+        }
+    }
+    EXPECT_EQ(checked, 308 * 600);
 }

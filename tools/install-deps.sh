@@ -10,6 +10,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
   zlib1g-dev desktop-file-utils appstream dpkg-dev file
+  gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
 )
 [ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
 # The Debian package: dpkg-shlibdeps computes its dependencies, file tells

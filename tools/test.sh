@@ -3,7 +3,12 @@
 #  1. the normal build: unit, widget, real-window (Xvfb) tests;
 #  2. the same unit and widget tests built with AddressSanitizer and
 #     UndefinedBehaviorSanitizer (leak checking on);
-#  3. the row engine's tests under ThreadSanitizer.
+#  3. the row engine's tests under ThreadSanitizer;
+#  4. the core with the software extended type (MANDEL_SOFT_EXTENDED=ON): its
+#     tests, and the zoom series and number texts byte for byte against the
+#     x87 build;
+#  5. the core and its tests cross-built for aarch64, run under qemu-aarch64,
+#     the series again against the x87 build.
 # Ends with a summary line; exits non-zero on any failure.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -74,6 +79,32 @@ if build "$root/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TES
 else
   echo "BUILD FAILED"; status=1; failed=$((failed + 1))
 fi
+
+# check NAME COMMAND...: one more test, counted by its exit status.
+check() {
+  local name="$1"; shift
+  if "$@"; then passed=$((passed + 1)); else echo "FAILED: $name"; failed=$((failed + 1)); status=1; fi
+}
+
+echo "== Software extended precision (MANDEL_SOFT_EXTENDED=ON)"
+reference="$(mktemp -d)"
+if build "$root/build-soft" -DCMAKE_BUILD_TYPE=Release -DMANDEL_BUILD_TESTS=ON -DMANDEL_SOFT_EXTENDED=ON \
+     -- core_tests series_images && "$root/build-test/tests/series_images" write "$reference" >/dev/null; then
+  ctest_in "$root/build-soft" -L core
+  check "series of the software path equal the x87 ones" "$root/build-soft/tests/series_images" check "$reference"
+else
+  echo "BUILD FAILED"; status=1; failed=$((failed + 1))
+fi
+rm -rf "$reference"
+
+echo "== aarch64 (cross-built, under qemu-aarch64)"
+log_cross="$(mktemp)"
+bash "$root/tools/cross-aarch64.sh" "$root/build-test/tests/series_images" "$root/build-aarch64" 2>&1 | tee "$log_cross"
+cross_rc=${PIPESTATUS[0]}
+cross_passed=$(grep -E '^\[  PASSED  \] [0-9]+ tests?' "$log_cross" | sed -E 's/.* ([0-9]+) tests?.*/\1/' | tail -n 1)
+passed=$((passed + ${cross_passed:-0}))
+if [ "$cross_rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+rm -f "$log_cross"
 
 echo
 echo "Tests: $passed passed, $failed failed"

@@ -1,15 +1,18 @@
 #pragma once
-// The row kernel: three orbits iterated side by side in the x87 registers,
-// in inline assembly. No Qt in here.
+// The row kernel: three orbits iterated side by side. On x86 the x87 unit
+// runs it in its registers (x87kernel.cpp, inline assembly); elsewhere the
+// software extended type does (portablekernel.cpp). Both make the same
+// operations on the same values. No Qt in here.
 
 #include <climits>
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/extended.h"
+
 namespace zoom::kernel {
 
-// The row kernel iterates three orbits side by side, entirely in the eight
-// x87 registers, and hands a finished orbit's slot to the next pixel of the
+// The row kernel iterates three orbits side by side and hands a finished orbit's slot to the next pixel of the
 // row without leaving the loop. The three chains of dependent operations are
 // independent of each other, so the processor overlaps them.
 //
@@ -23,15 +26,13 @@ namespace zoom::kernel {
 // a_1 = (x*x - y*y) + x and b_1 = (x*y + x*y) + y, and k = 1. Before step k
 // the loop stops at the limit (k == limit): index 0.
 //
-// Registers: slots st(0) ... st(5) hold the orbits' a and b, st(6) the
-// constant 4 (orbit o: a in slot 2o, b in slot 2o + 1); one register is
-// left for the temporaries, and a step works on its orbit's two slots in
-// place. The loop body makes one step of each orbit. The loop leaves every
+// The slots hold the orbits' a and b (orbit o: a in slot 2o, b in slot
+// 2o + 1). The loop body makes one step of each orbit. The loop leaves every
 // kBlock steps for the tests at the checkpoints, and when an orbit's slot
 // finds no pixel left in the list of the current row.
 struct RowState
 {
-    long double z[6];  // the slots as stored back
+    Extended z[6];     // the slots as stored back
     double x[3], y[3]; // each orbit's c
     double four;
     double yRow;         // imaginary part of the row in `list`
@@ -52,20 +53,6 @@ struct RowState
     std::int32_t active;        // orbits with a pixel
     std::int64_t steps;         // steps made by the orbits that ended
 };
-static_assert(sizeof(long double) == 16, "layout of RowState");
-// The kernel finds y, four and row at fixed distances from x and pix, the
-// list's fields from next and list (an asm statement takes at most 30
-// operands).
-static_assert(offsetof(RowState, y) == offsetof(RowState, x) + 24
-                      && offsetof(RowState, four) == offsetof(RowState, x) + 48
-                      && offsetof(RowState, row) == offsetof(RowState, pix) + 12,
-              "layout of RowState");
-static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
-                      && offsetof(RowState, rowBase) == offsetof(RowState, next) + 12
-                      && offsetof(RowState, listRow) == offsetof(RowState, next) + 16
-                      && offsetof(RowState, xs) == offsetof(RowState, list) + 8
-                      && offsetof(RowState, out) == offsetof(RowState, list) + 16,
-              "layout of RowState");
 
 constexpr int kLanes = 3;
 

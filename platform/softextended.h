@@ -1,0 +1,623 @@
+#pragma once
+// SoftExtended: the x87 extended format (64-bit significand with an explicit
+// integer bit, 15-bit exponent, bias 16383) computed in software, bit for bit
+// as the x87 unit computes it with precision control at 64 bits and rounding
+// to nearest even (the Linux default control word). The escape-time arithmetic
+// runs on it where long double is not the x87 format (aarch64: IEEE quad), so
+// that every processor draws the same pictures.
+//
+// What the x87 unit does, and so what this type does:
+//  - every result is rounded once, to nearest even, from the exact value;
+//  - results below 2^-16382 are denormalised and rounded once at the
+//    denormal precision (underflow masked); a denormal that rounds up to
+//    2^-16382 becomes the smallest normal;
+//  - results beyond the largest finite value become infinities (overflow
+//    masked, rounding to nearest);
+//  - an invalid operation (inf - inf, 0 * inf, 0 / 0, inf / inf) gives the
+//    default NaN: sign 1, exponent 0x7FFF, significand 0xC000000000000000;
+//  - a NaN operand gives itself, quieted (bit 62 set); of two NaNs the one
+//    with the larger significand wins (a quiet NaN thus beats a signalling
+//    one), and on equal significands the positive one;
+//  - the encodings the 387 and later reject (unnormals: exponent 1 ... 0x7FFE
+//    with integer bit 0; pseudo-infinities and pseudo-NaNs: exponent 0x7FFF
+//    with integer bit 0) are invalid operands: the default NaN results, even
+//    when the other operand is a NaN, and they compare unordered;
+//  - pseudo-denormals (exponent 0, integer bit 1) are read as the value they
+//    stand for, 2^-16382 * significand / 2^63.
+//
+// Header-only; no Qt. Needs unsigned __int128 (GCC, Clang on 64-bit targets).
+
+#include <bit>
+#include <cstdint>
+#include <type_traits>
+
+class alignas(16) SoftExtended
+{
+public:
+    // +0.
+    constexpr SoftExtended() = default;
+
+    // Exact, as fld m64 loads a double: double denormals normalised, a NaN
+    // quieted with its payload kept (shifted to the top of the significand).
+    constexpr SoftExtended(double d) { *this = fromDouble(d); }
+    constexpr SoftExtended(int v) { *this = fromInt64(v); }
+    constexpr SoftExtended(long v) { *this = fromInt64(v); }
+    constexpr SoftExtended(long long v) { *this = fromInt64(v); }
+    constexpr SoftExtended(unsigned v) { *this = fromUint64(v); }
+    constexpr SoftExtended(unsigned long v) { *this = fromUint64(v); }
+    constexpr SoftExtended(unsigned long long v) { *this = fromUint64(v); }
+
+    // The value from its two fields, as they lie in memory.
+    static constexpr SoftExtended fromBits(std::uint16_t signExponent, std::uint64_t significand)
+    {
+        SoftExtended r;
+        r.significand_ = significand;
+        r.signExponent_ = signExponent;
+        return r;
+    }
+
+    constexpr std::uint64_t significand() const { return significand_; }
+    constexpr std::uint16_t signExponent() const { return signExponent_; }
+    // The biased exponent, 0 ... 0x7FFF.
+    constexpr unsigned exponentField() const { return signExponent_ & kExpMask; }
+    constexpr bool negative() const { return (signExponent_ >> 15) != 0; }
+
+    static constexpr SoftExtended defaultNaN() { return fromBits(0xFFFF, kIntBit | kQuietBit); }
+    static constexpr SoftExtended infinity(bool negative = false)
+    {
+        return fromBits(static_cast<std::uint16_t>(negative ? 0xFFFF : 0x7FFF), kIntBit);
+    }
+    // The largest finite value.
+    static constexpr SoftExtended max() { return fromBits(0x7FFE, ~std::uint64_t{0}); }
+    // The smallest normal value, 2^-16382.
+    static constexpr SoftExtended minNormal() { return fromBits(0x0001, kIntBit); }
+    // The smallest denormal value, 2^-16445.
+    static constexpr SoftExtended denormMin() { return fromBits(0x0000, 1); }
+
+    // Round to nearest even, to double with its denormals, as fstp m64.
+    explicit constexpr operator double() const { return toDouble(*this); }
+
+    // ------------------------------------------------------------------
+    // Arithmetic.
+
+    friend constexpr SoftExtended operator-(SoftExtended a)
+    {
+        a.signExponent_ ^= 0x8000;
+        return a;
+    }
+    friend constexpr SoftExtended operator+(SoftExtended a) { return a; }
+
+    friend constexpr SoftExtended operator*(SoftExtended a, SoftExtended b)
+    {
+        const unsigned ea = a.signExponent_ & kExpMask;
+        const unsigned eb = b.signExponent_ & kExpMask;
+        if (bothNormal(a, b)) [[likely]] {
+            const std::uint16_t sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
+            return mulCore(sign, static_cast<int>(ea), a.significand_, static_cast<int>(eb),
+                           b.significand_);
+        }
+        return mulSlow(a, b);
+    }
+
+    friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b)
+    {
+        if (bothNormal(a, b)) [[likely]] {
+            return addCore(a.signExponent_ & 0x8000, static_cast<int>(a.signExponent_ & kExpMask),
+                           a.significand_, b.signExponent_ & 0x8000,
+                           static_cast<int>(b.signExponent_ & kExpMask), b.significand_);
+        }
+        return addSlow(a, b, 0);
+    }
+
+    friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b)
+    {
+        if (bothNormal(a, b)) [[likely]] {
+            return addCore(a.signExponent_ & 0x8000, static_cast<int>(a.signExponent_ & kExpMask),
+                           a.significand_, (b.signExponent_ ^ 0x8000) & 0x8000,
+                           static_cast<int>(b.signExponent_ & kExpMask), b.significand_);
+        }
+        return addSlow(a, b, 0x8000);
+    }
+
+    friend constexpr SoftExtended operator/(SoftExtended a, SoftExtended b) { return divide(a, b); }
+
+    constexpr SoftExtended &operator+=(SoftExtended b) { return *this = *this + b; }
+    constexpr SoftExtended &operator-=(SoftExtended b) { return *this = *this - b; }
+    constexpr SoftExtended &operator*=(SoftExtended b) { return *this = *this * b; }
+    constexpr SoftExtended &operator/=(SoftExtended b) { return *this = *this / b; }
+
+    // ------------------------------------------------------------------
+    // Comparisons, as fucomi: a NaN or an invalid encoding is unordered
+    // (everything false but !=), -0 == +0.
+
+    friend constexpr bool operator==(SoftExtended a, SoftExtended b)
+    {
+        if (bothNormal(a, b)) [[likely]]
+            return a.significand_ == b.significand_ && a.signExponent_ == b.signExponent_;
+        return compareSlow(a, b) == kEqual;
+    }
+    friend constexpr bool operator!=(SoftExtended a, SoftExtended b) { return !(a == b); }
+    friend constexpr bool operator<(SoftExtended a, SoftExtended b)
+    {
+        if (bothNormal(a, b)) [[likely]]
+            return normalKey(a) < normalKey(b);
+        return compareSlow(a, b) == kLess;
+    }
+    friend constexpr bool operator>(SoftExtended a, SoftExtended b) { return b < a; }
+    friend constexpr bool operator<=(SoftExtended a, SoftExtended b)
+    {
+        if (bothNormal(a, b)) [[likely]]
+            return normalKey(a) <= normalKey(b);
+        const int c = compareSlow(a, b);
+        return c == kLess || c == kEqual;
+    }
+    friend constexpr bool operator>=(SoftExtended a, SoftExtended b) { return b <= a; }
+
+    // ------------------------------------------------------------------
+    // Functions, found by argument-dependent lookup.
+
+    // Sign cleared, as fabs (also on NaNs).
+    friend constexpr SoftExtended abs(SoftExtended a)
+    {
+        a.signExponent_ &= kExpMask;
+        return a;
+    }
+    friend constexpr bool signbit(SoftExtended a) { return a.negative(); }
+    // True for NaNs and for pseudo-infinities and pseudo-NaNs.
+    friend constexpr bool isnan(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) == kExpMask && a.significand_ != kIntBit;
+    }
+    friend constexpr bool isinf(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) == kExpMask && a.significand_ == kIntBit;
+    }
+    friend constexpr bool isfinite(SoftExtended a) { return (a.signExponent_ & kExpMask) != kExpMask; }
+
+    // a * 2^n, as fscale: exact unless it under- or overflows, then rounded
+    // once like any result.
+    friend constexpr SoftExtended ldexp(SoftExtended a, int n) { return scale(a, n); }
+
+    // To an integer, halves to even, as frndint in the default mode.
+    friend constexpr SoftExtended nearbyint(SoftExtended a) { return roundInteger(a, false); }
+    // To an integer, downwards.
+    friend constexpr SoftExtended floor(SoftExtended a) { return roundInteger(a, true); }
+
+    // To the nearest 64-bit integer, halves to even, as fistp m64 (llrintl);
+    // a NaN, an infinity or a value out of range gives INT64_MIN, the
+    // integer indefinite.
+    friend constexpr std::int64_t toInt64Nearest(SoftExtended a) { return toInt64(a, false); }
+    // Towards zero, as the conversion long double -> long long; out of range
+    // gives INT64_MIN.
+    friend constexpr std::int64_t toInt64Truncate(SoftExtended a) { return toInt64(a, true); }
+
+private:
+    using u128 = unsigned __int128;
+    using s128 = __int128;
+
+    static constexpr unsigned kExpMask = 0x7FFF;
+    static constexpr int kBias = 16383;
+    static constexpr std::uint64_t kIntBit = std::uint64_t{1} << 63;
+    static constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 62;
+
+    std::uint64_t significand_ = 0;
+    std::uint16_t signExponent_ = 0;
+
+    // Both exponent fields in 1 ... 0x7FFE and both integer bits set: no zero,
+    // denormal, infinity, NaN or invalid encoding.
+    static constexpr bool bothNormal(SoftExtended a, SoftExtended b)
+    {
+        const unsigned ea = (a.signExponent_ & kExpMask) - 1u;
+        const unsigned eb = (b.signExponent_ & kExpMask) - 1u;
+        const unsigned m = ea > eb ? ea : eb;
+        return m < 0x7FFEu && static_cast<std::int64_t>(a.significand_ & b.significand_) < 0;
+    }
+    static constexpr bool isNormal(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) - 1u < 0x7FFEu && (a.significand_ >> 63) != 0;
+    }
+    static constexpr bool isZeroBits(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) == 0 && a.significand_ == 0;
+    }
+    // Unnormals, pseudo-infinities and pseudo-NaNs.
+    static constexpr bool isInvalidEncoding(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) != 0 && (a.significand_ >> 63) == 0;
+    }
+    static constexpr bool isNaNBits(SoftExtended a)
+    {
+        return (a.signExponent_ & kExpMask) == kExpMask && (a.significand_ << 1) != 0;
+    }
+
+    // Ordered key of a normal value (no zeros): magnitude, its bits inverted
+    // for a negative sign.
+    static constexpr s128 normalKey(SoftExtended a)
+    {
+        const u128 mag = (u128(a.signExponent_ & kExpMask) << 64) | a.significand_;
+        const u128 flip = u128(0) - u128(a.signExponent_ >> 15);
+        return static_cast<s128>(mag ^ flip);
+    }
+
+    static constexpr int clz128(u128 v)
+    {
+        const std::uint64_t hi = static_cast<std::uint64_t>(v >> 64);
+        const std::uint64_t lo = static_cast<std::uint64_t>(v);
+        return hi != 0 ? std::countl_zero(hi) : 64 + std::countl_zero(lo);
+    }
+
+    // m != 0 with its top bit set stands for m * 2^(e - 16383 - 127): rounded
+    // to nearest even to 64 bits (at the denormal precision when e < 1),
+    // overflow to infinity.
+    static constexpr SoftExtended roundPack(std::uint16_t sign, int e, u128 m)
+    {
+        if (e < 1) [[unlikely]]
+            return roundPackTiny(sign, e, m);
+        std::uint64_t hi = static_cast<std::uint64_t>(m >> 64);
+        const std::uint64_t lo = static_cast<std::uint64_t>(m);
+        const std::uint64_t up = (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
+        hi += up;
+        if (hi == 0) [[unlikely]] { // carried out of the significand
+            hi = kIntBit;
+            ++e;
+        }
+        if (e >= static_cast<int>(kExpMask)) [[unlikely]]
+            return infinity(sign != 0);
+        return fromBits(static_cast<std::uint16_t>(sign | e), hi);
+    }
+
+    static constexpr SoftExtended roundPackTiny(std::uint16_t sign, int e, u128 m)
+    {
+        const int shift = 1 - e; // >= 1
+        if (shift >= 128) {
+            m = m != 0;
+        } else {
+            const bool lost = (m << (128 - shift)) != 0;
+            m = (m >> shift) | u128(lost);
+        }
+        std::uint64_t hi = static_cast<std::uint64_t>(m >> 64); // < 2^63
+        const std::uint64_t lo = static_cast<std::uint64_t>(m);
+        hi += (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
+        // Rounded up to 2^63: the smallest normal, exponent field 1.
+        return fromBits(static_cast<std::uint16_t>(sign | (hi >> 63)), hi);
+    }
+
+    // Significands with the top bit set; value sig * 2^(e - 16383 - 63).
+    static constexpr SoftExtended mulCore(std::uint16_t sign, int ea, std::uint64_t sa, int eb,
+                                          std::uint64_t sb)
+    {
+        u128 p = u128(sa) * sb; // 2^126 <= p < 2^128
+        const int low = 1 - static_cast<int>(p >> 127);
+        p <<= low;
+        return roundPack(sign, ea + eb - (kBias - 1) - low, p);
+    }
+
+    // Significands with the top bit set; value sig * 2^(e - 16383 - 63).
+    static constexpr SoftExtended addCore(std::uint16_t signA, int ea, std::uint64_t sa,
+                                          std::uint16_t signB, int eb, std::uint64_t sb)
+    {
+        // |a| >= |b|.
+        if (ea < eb || (ea == eb && sa < sb)) {
+            const std::uint16_t ts = signA;
+            signA = signB;
+            signB = ts;
+            const int te = ea;
+            ea = eb;
+            eb = te;
+            const std::uint64_t t = sa;
+            sa = sb;
+            sb = t;
+        }
+        const unsigned d0 = static_cast<unsigned>(ea - eb);
+        const unsigned d = d0 > 127 ? 127 : d0;
+        const u128 A = u128(sa) << 63;
+        u128 B = (u128(sb) << 63) >> d;
+        // The bits of b shifted out, kept as a sticky bit.
+        const std::uint64_t lost = d > 63 ? sb << (127 - d) : 0;
+        B |= u128(lost != 0);
+        const u128 s = signA == signB ? A + B : A - B;
+        if (s == 0) [[unlikely]]
+            return SoftExtended(); // x - x = +0 when rounding to nearest
+        const int lz = clz128(s);
+        return roundPack(signA, ea + 1 - lz, s << lz);
+    }
+
+    // A nonzero finite value (denormals and pseudo-denormals normalised):
+    // significand with the top bit set, value sig * 2^(e - 16383 - 63).
+    struct Unpacked
+    {
+        std::uint16_t sign;
+        int e;
+        std::uint64_t sig;
+    };
+    static constexpr Unpacked unpack(SoftExtended a)
+    {
+        const unsigned ea = a.signExponent_ & kExpMask;
+        const std::uint16_t sign = a.signExponent_ & 0x8000;
+        if (ea != 0)
+            return {sign, static_cast<int>(ea), a.significand_};
+        const int lz = std::countl_zero(a.significand_);
+        return {sign, 1 - lz, a.significand_ << lz};
+    }
+
+    static constexpr SoftExtended quiet(SoftExtended a)
+    {
+        a.significand_ |= kQuietBit;
+        return a;
+    }
+
+    // At least one operand a NaN or an invalid encoding.
+    static constexpr SoftExtended propagateNaN(SoftExtended a, SoftExtended b)
+    {
+        if (isInvalidEncoding(a) || isInvalidEncoding(b))
+            return defaultNaN();
+        const bool na = isNaNBits(a);
+        const bool nb = isNaNBits(b);
+        if (na && nb) {
+            if (a.significand_ != b.significand_)
+                return quiet(a.significand_ > b.significand_ ? a : b);
+            return quiet(a.negative() ? b : a);
+        }
+        return quiet(na ? a : b);
+    }
+    static constexpr bool needsNaNRule(SoftExtended a, SoftExtended b)
+    {
+        return isInvalidEncoding(a) || isInvalidEncoding(b) || isNaNBits(a) || isNaNBits(b);
+    }
+
+    [[gnu::noinline]] static constexpr SoftExtended mulSlow(SoftExtended a, SoftExtended b)
+    {
+        const std::uint16_t sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
+        const bool za = isZeroBits(a);
+        const bool zb = isZeroBits(b);
+        if ((za && isNormal(b)) || (zb && isNormal(a)) || (za && zb))
+            return fromBits(sign, 0);
+        if (needsNaNRule(a, b))
+            return propagateNaN(a, b);
+        const bool ia = (a.signExponent_ & kExpMask) == kExpMask;
+        const bool ib = (b.signExponent_ & kExpMask) == kExpMask;
+        if (ia || ib) {
+            if (za || zb)
+                return defaultNaN(); // 0 * inf
+            return infinity(sign != 0);
+        }
+        if (za || zb)
+            return fromBits(sign, 0);
+        const Unpacked ua = unpack(a);
+        const Unpacked ub = unpack(b);
+        return mulCore(sign, ua.e, ua.sig, ub.e, ub.sig);
+    }
+
+    // a + b, or a - b when flipB is 0x8000.
+    [[gnu::noinline]] static constexpr SoftExtended addSlow(SoftExtended a, SoftExtended b,
+                                                            std::uint16_t flipB)
+    {
+        const std::uint16_t signA = a.signExponent_ & 0x8000;
+        const std::uint16_t signB = (b.signExponent_ ^ flipB) & 0x8000;
+        const bool za = isZeroBits(a);
+        const bool zb = isZeroBits(b);
+        if (za && isNormal(b))
+            return fromBits(static_cast<std::uint16_t>(signB | (b.signExponent_ & kExpMask)),
+                            b.significand_);
+        if (zb && isNormal(a))
+            return a;
+        if (needsNaNRule(a, b))
+            return propagateNaN(a, b);
+        const bool ia = (a.signExponent_ & kExpMask) == kExpMask;
+        const bool ib = (b.signExponent_ & kExpMask) == kExpMask;
+        if (ia || ib) {
+            if (ia && ib && signA != signB)
+                return defaultNaN(); // inf - inf
+            return infinity((ia ? signA : signB) != 0);
+        }
+        if (za && zb)
+            return fromBits(signA & signB, 0); // -0 only for -0 + -0
+        if (za) {
+            const Unpacked ub = unpack(b);
+            return roundPack(signB, ub.e, u128(ub.sig) << 64);
+        }
+        if (zb) {
+            const Unpacked ua = unpack(a);
+            return roundPack(signA, ua.e, u128(ua.sig) << 64);
+        }
+        const Unpacked ua = unpack(a);
+        const Unpacked ub = unpack(b);
+        return addCore(signA, ua.e, ua.sig, signB, ub.e, ub.sig);
+    }
+
+    static constexpr SoftExtended divide(SoftExtended a, SoftExtended b)
+    {
+        const std::uint16_t sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
+        if (!bothNormal(a, b)) [[unlikely]] {
+            if (needsNaNRule(a, b))
+                return propagateNaN(a, b);
+            const bool ia = (a.signExponent_ & kExpMask) == kExpMask;
+            const bool ib = (b.signExponent_ & kExpMask) == kExpMask;
+            const bool za = isZeroBits(a);
+            const bool zb = isZeroBits(b);
+            if ((ia && ib) || (za && zb))
+                return defaultNaN();
+            if (ia || zb)
+                return infinity(sign != 0);
+            if (ib || za)
+                return fromBits(sign, 0);
+        }
+        const Unpacked ua = unpack(a);
+        const Unpacked ub = unpack(b);
+        // 2^62 < q < 2^64, then 64 more quotient bits, the rest as a sticky bit.
+        const u128 n = u128(ua.sig) << 63;
+        const std::uint64_t q = static_cast<std::uint64_t>(n / ub.sig);
+        const u128 r = n % ub.sig;
+        const u128 n2 = r << 64;
+        const std::uint64_t q2 = static_cast<std::uint64_t>(n2 / ub.sig);
+        const bool rest = (n2 % ub.sig) != 0;
+        u128 m = (u128(q) << 64) | q2 | u128(rest);
+        const int lz = clz128(m); // 0 or 1
+        m <<= lz;
+        return roundPack(sign, ua.e - ub.e + kBias - lz, m);
+    }
+
+    // ------------------------------------------------------------------
+
+    static constexpr int kLess = 0, kEqual = 1, kGreater = 2, kUnordered = 3;
+
+    [[gnu::noinline]] static constexpr int compareSlow(SoftExtended a, SoftExtended b)
+    {
+        if (needsNaNRule(a, b))
+            return kUnordered;
+        const s128 ka = valueKey(a);
+        const s128 kb = valueKey(b);
+        return ka < kb ? kLess : (ka == kb ? kEqual : kGreater);
+    }
+    // Ordered key of any non-NaN valid encoding; both zeros 0.
+    static constexpr s128 valueKey(SoftExtended a)
+    {
+        unsigned e = a.signExponent_ & kExpMask;
+        if (e == 0 && (a.significand_ >> 63) != 0)
+            e = 1; // pseudo-denormal
+        const s128 mag = static_cast<s128>((u128(e) << 64) | a.significand_);
+        return a.negative() ? -mag : mag;
+    }
+
+    // ------------------------------------------------------------------
+
+    static constexpr SoftExtended fromDouble(double d)
+    {
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(d);
+        const std::uint16_t sign = static_cast<std::uint16_t>((bits >> 48) & 0x8000);
+        const unsigned e = static_cast<unsigned>(bits >> 52) & 0x7FF;
+        const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
+        if (e - 1u < 0x7FEu) [[likely]]
+            return fromBits(static_cast<std::uint16_t>(sign | (e - 1023 + kBias)),
+                            kIntBit | (frac << 11));
+        if (e == 0) {
+            if (frac == 0)
+                return fromBits(sign, 0);
+            const int lz = std::countl_zero(frac);
+            return fromBits(static_cast<std::uint16_t>(sign | (kBias + 63 - 1074 - lz)), frac << lz);
+        }
+        if (frac == 0)
+            return fromBits(static_cast<std::uint16_t>(sign | kExpMask), kIntBit);
+        return fromBits(static_cast<std::uint16_t>(sign | kExpMask), kIntBit | kQuietBit | (frac << 11));
+    }
+
+    static constexpr SoftExtended fromUint64(std::uint64_t v, std::uint16_t sign = 0)
+    {
+        if (v == 0)
+            return fromBits(sign, 0);
+        const int lz = std::countl_zero(v);
+        return fromBits(static_cast<std::uint16_t>(sign | (kBias + 63 - lz)), v << lz);
+    }
+    static constexpr SoftExtended fromInt64(std::int64_t v)
+    {
+        const std::uint64_t mag = v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v)
+                                        : static_cast<std::uint64_t>(v);
+        return v < 0 ? fromUint64(mag, 0x8000) : fromUint64(mag);
+    }
+
+    static constexpr double toDouble(SoftExtended a)
+    {
+        const std::uint64_t sign = std::uint64_t(a.signExponent_ >> 15) << 63;
+        const unsigned e = a.signExponent_ & kExpMask;
+        if (isInvalidEncoding(a))
+            return std::bit_cast<double>(0xFFF8000000000000ull);
+        if (e == kExpMask) {
+            if (a.significand_ == kIntBit)
+                return std::bit_cast<double>(sign | 0x7FF0000000000000ull);
+            return std::bit_cast<double>(sign | 0x7FF8000000000000ull
+                                         | ((a.significand_ >> 11) & ((std::uint64_t{1} << 52) - 1)));
+        }
+        if (e == 0) // zero or below 2^-16382: rounds to zero
+            return std::bit_cast<double>(sign);
+        const int de = static_cast<int>(e) - kBias + 1023;
+        if (de >= 0x7FF)
+            return std::bit_cast<double>(sign | 0x7FF0000000000000ull);
+        const int shift = de >= 1 ? 11 : 12 - de;
+        if (shift > 64)
+            return std::bit_cast<double>(sign);
+        const u128 s = a.significand_;
+        const std::uint64_t m = static_cast<std::uint64_t>(s >> shift);
+        const u128 rem = s & ((u128(1) << shift) - 1);
+        const u128 half = u128(1) << (shift - 1);
+        const std::uint64_t up = rem > half || (rem == half && (m & 1));
+        const std::uint64_t base = de >= 1 ? std::uint64_t(de - 1) << 52 : 0;
+        return std::bit_cast<double>(sign | (base + m + up));
+    }
+
+    // Integer part of |a| for 2^-1 <= |a| < 2^63 and how it rounds.
+    static constexpr std::int64_t toInt64(SoftExtended a, bool truncate)
+    {
+        const unsigned e = a.signExponent_ & kExpMask;
+        if (isInvalidEncoding(a) || e == kExpMask)
+            return INT64_MIN;
+        if (e == 0)
+            return 0;
+        const int k = static_cast<int>(e) - kBias;
+        if (k >= 63)
+            return INT64_MIN; // -2^63 itself is INT64_MIN as well
+        if (k < -1)
+            return 0;
+        const int shift = 63 - k; // 1 ... 64
+        const u128 s = a.significand_;
+        std::uint64_t m = static_cast<std::uint64_t>(s >> shift);
+        if (!truncate) {
+            const u128 rem = s & ((u128(1) << shift) - 1);
+            const u128 half = u128(1) << (shift - 1);
+            m += rem > half || (rem == half && (m & 1));
+        }
+        if (m >> 63)
+            return INT64_MIN;
+        return a.negative() ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
+    }
+
+    static constexpr SoftExtended roundInteger(SoftExtended a, bool down)
+    {
+        const unsigned e = a.signExponent_ & kExpMask;
+        const std::uint16_t sign = a.signExponent_ & 0x8000;
+        if (isInvalidEncoding(a))
+            return defaultNaN();
+        if (e == kExpMask)
+            return a.significand_ == kIntBit ? a : quiet(a);
+        if (isZeroBits(a))
+            return a;
+        const int k = static_cast<int>(e) - kBias;
+        if (k >= 63)
+            return a;
+        std::uint64_t m = 0;
+        bool inexact = true;
+        if (e != 0 && k >= -1) {
+            const int shift = 63 - k; // 1 ... 64
+            const u128 s = a.significand_;
+            m = static_cast<std::uint64_t>(s >> shift);
+            const u128 rem = s & ((u128(1) << shift) - 1);
+            inexact = rem != 0;
+            if (!down) {
+                const u128 half = u128(1) << (shift - 1);
+                m += rem > half || (rem == half && (m & 1));
+            }
+        } else if (!down) {
+            return fromBits(sign, 0);
+        }
+        if (down && sign && inexact)
+            ++m;
+        return fromUint64(m, sign);
+    }
+
+    static constexpr SoftExtended scale(SoftExtended a, int n)
+    {
+        if (isInvalidEncoding(a))
+            return defaultNaN();
+        const unsigned e = a.signExponent_ & kExpMask;
+        if (e == kExpMask)
+            return a.significand_ == kIntBit ? a : quiet(a);
+        if (isZeroBits(a))
+            return a;
+        n = n > 100000 ? 100000 : (n < -100000 ? -100000 : n);
+        const Unpacked u = unpack(a);
+        return roundPack(u.sign, u.e + n, u128(u.sig) << 64);
+    }
+};
+
+static_assert(sizeof(SoftExtended) == 16);
+static_assert(alignof(SoftExtended) == 16);
+static_assert(std::is_trivially_copyable_v<SoftExtended>);
