@@ -1,6 +1,5 @@
 // The palette choice and colour cycling handlers of the window.
 #include <QPushButton>
-#include <QRegion>
 #include <QTimer>
 #include <algorithm>
 #include <stdexcept>
@@ -82,13 +81,10 @@ void Tfmandel::Timer1Timer(QObject *)
                      std::min(y0 + kRowsPerPiece, t.height), tables, t.pictureRows.data(),
                      t.surfaceRows.empty() ? nullptr : t.surfaceRows.data());
     });
-    QRegion region;
     for (const Target &t : targets) {
         if (t.surfaceRows.empty())
             thumbnail(t.image)->drawPicture(*images[t.image]);
         else
-            region += thumbnail(t.image)->geometry();
+            thumbnail(t.image)->repaint();
     }
-    if (!region.isEmpty())
-        MaPanel->repaint(region);
 }
