@@ -97,15 +97,24 @@ TEST(NextCyclePhase, CountsUpAndWrapsTo255)
 
 TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
 {
+    // distinct(): entry e is red e, green 7e mod 256, blue 255 - e.
+    const struct
+    {
+        int index;
+        std::int32_t phase;
+        std::uint8_t blue, green, red;
+    } cases[] = {
+            {0, 0, 255, 0, 0},          {0, kMaxPhase, 255, 0, 0},    {1, 0, 253, 14, 2},
+            {1, 1, 252, 21, 3},         {253, 1, 0, 249, 255},        {254, 1, 254, 7, 1},
+            {128, 254, 127, 128, 128},  {1, 1000, 18, 123, 237},     {127, kMaxPhase, 0, 249, 255},
+            {255, kMaxPhase, 127, 128, 128},
+    };
     const PaletteTable t = distinct();
-    for (std::int32_t phase : {0, 1, 254, 1000, kMaxPhase}) {
-        const CycledColours c = makeCycledColours(t, phase);
-        for (int index = 0; index < 256; ++index) {
-            const int e = cycledEntry(index, phase);
-            ASSERT_EQ(c[3 * index], t[3 * e + 2]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 1], t[3 * e + 1]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 2], t[3 * e]) << index << " " << phase;
-        }
+    for (const auto &c : cases) {
+        const CycledColours colours = makeCycledColours(t, c.phase);
+        EXPECT_EQ(colours[3 * c.index], c.blue) << c.index << " " << c.phase;
+        EXPECT_EQ(colours[3 * c.index + 1], c.green) << c.index << " " << c.phase;
+        EXPECT_EQ(colours[3 * c.index + 2], c.red) << c.index << " " << c.phase;
     }
 }
 

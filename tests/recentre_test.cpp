@@ -76,7 +76,7 @@ std::string describe(const PressCase &c)
            + std::to_string(c.at.y()) + ")";
 }
 
-TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
+TEST(RecentrePressTable, MapsThePressTableFromTheStartUpState)
 {
     const char *startFactors[] = {"", "10", "100", "1000", "10000", "100000", "1000000"};
     for (const auto &c : kPressTable) {
@@ -88,7 +88,7 @@ TEST(RecentrePoint, MapsThePressTableFromTheStartUpState)
     }
 }
 
-TEST(RecentrePoint, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
+TEST(RecentrePressTable, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
 {
     const struct
     {

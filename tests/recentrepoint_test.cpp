@@ -1,7 +1,5 @@
-// Re-centring from a thumbnail and the image geometry, on random values,
-// against the MPFR oracle.
+// Re-centring from a thumbnail on random presses, against the MPFR oracle.
 
-#include "render/geometry.h"
 #include "render/recentre.h"
 #include "tests/mpfr_oracle.h"
 
@@ -48,28 +46,6 @@ TEST(RecentrePoint, MatchesOracleOnRandomPresses)
                                                             Y);
         ASSERT_EQ(got.re, want.re) << "case " << i;
         ASSERT_EQ(got.im, want.im) << "case " << i;
-    }
-}
-
-TEST(EngineGeometry, MatchesOracleOnRandomImages)
-{
-    std::mt19937_64 random(20260102);
-    std::uniform_real_distribution<double> coordinate(-2.5, 2.5);
-    std::uniform_int_distribution<int> size(1, 2000);
-    for (int i = 0; i < 20000; ++i) {
-        const int w = size(random), h = size(random);
-        const double factor = randomFactor(random);
-        const double re = coordinate(random), im = coordinate(random);
-        const double clamped = zoom::clampFactor(factor);
-        const zoom::Geometry g = zoom::makeGeometry(w, h, clamped, re, im);
-        const mpfroracle::Geometry o = mpfroracle::geometry(w, h, factor, re, im);
-        ASSERT_EQ(clamped, o.factor) << "case " << i;
-        ASSERT_EQ(g.limit, o.limit) << "case " << i;
-        ASSERT_EQ(g.aspect, o.aspect) << "case " << i;
-        ASSERT_EQ(g.dx, o.dx) << "case " << i;
-        ASSERT_EQ(g.dy, o.dy) << "case " << i;
-        ASSERT_EQ(g.left, o.left) << "case " << i;
-        ASSERT_EQ(g.top, o.top) << "case " << i;
     }
 }
 

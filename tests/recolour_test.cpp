@@ -1,5 +1,6 @@
-// Recolouring a picture from a plane of the iteration store, at odd sizes,
-// against the literal per-pixel loop: the whole picture at once, and in
+// Recolouring a picture from a plane of the iteration store, at odd sizes:
+// every pixel takes the colour of its index from the tick's colours (whose
+// making the cycling maths' tests check), the whole picture at once and in
 // pieces of rows as the cycling tick does, with the thumbnail's rows.
 
 #include "colour/cycling.h"
@@ -81,10 +82,9 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
                         for (int x = 0; x <= c.width; ++x) {
                             std::uint32_t want = kUntouched;
                             if (withSurface && x < c.width) {
-                                const int entry = cycledEntry(plane[x][y], phase);
-                                want = 0xFF000000u | std::uint32_t(palette[3 * entry]) << 16
-                                       | std::uint32_t(palette[3 * entry + 1]) << 8
-                                       | palette[3 * entry + 2];
+                                const std::uint8_t *bgr = &colours[3 * plane[x][y]];
+                                want = 0xFF000000u | std::uint32_t(bgr[2]) << 16
+                                       | std::uint32_t(bgr[1]) << 8 | bgr[0];
                             }
                             ASSERT_EQ(surface[y][x], want)
                                     << "thumbnail pixel (" << x << ", " << y << ")";
@@ -94,12 +94,8 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
                     const std::uint8_t *row = picture.row(y);
                     for (int x = 0; x < picture.width(); ++x) {
                         std::uint8_t want[3] = {255, 255, 255}; // untouched: white
-                        if (x < c.width && y < c.height) {
-                            const int entry = cycledEntry(plane[x][y], phase);
-                            want[0] = palette[3 * entry + 2];
-                            want[1] = palette[3 * entry + 1];
-                            want[2] = palette[3 * entry];
-                        }
+                        if (x < c.width && y < c.height)
+                            std::copy_n(&colours[3 * plane[x][y]], 3, want);
                         for (int b = 0; b < 3; ++b)
                             ASSERT_EQ(row[3 * x + b], want[b])
                                     << "pixel (" << x << ", " << y << ") byte " << b;
