@@ -29,7 +29,7 @@ mutant numtext-half-up numtext/numtext.cpp 'core_tests:FormatReal*' \
   "if (digitOfWeight(-static_cast<int>(decimals) - 1) > '5') {"
 mutant numtext-sign numtext/numtext.cpp 'core_tests:ParseReal*:Numtext*' \
   "negative = text[i] == '-';" \
-  "negative = text[i] != '+';"
+  "negative = text[i] == '+';"
 mutant clamp-tenth render/geometry.cpp 'core_tests:FactorClamp*:Geometry*' \
   "if (ext::abs(Extended(factor)) < kTenth)" \
   "if (ext::abs(Extended(factor)) <= kTenth)"
