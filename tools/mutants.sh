@@ -30,9 +30,9 @@ mutant numtext-half-up numtext/numtext.cpp 'core_tests:FormatReal*' \
 mutant numtext-sign numtext/numtext.cpp 'core_tests:ParseReal*:Numtext*' \
   "negative = text[i] == '-';" \
   "negative = text[i] == '+';"
-mutant clamp-tenth render/geometry.cpp 'core_tests:FactorClamp*:Geometry*' \
+mutant clamp-sign render/geometry.cpp 'core_tests:FactorClamp*:Geometry*' \
   "if (ext::abs(Extended(factor)) < kTenth)" \
-  "if (ext::abs(Extended(factor)) <= kTenth)"
+  "if (Extended(factor) < kTenth)"
 mutant limit-top render/geometry.cpp 'core_tests:FactorClamp*:Geometry*' \
   "limit = 5000;" \
   "limit = 4999;"
