@@ -53,8 +53,10 @@ mutant overview-grab overview/overviewmap.cpp 'core_tests:OverviewFrame*' \
   "return d > -5 && d <= 5;"
 mutant palette-missing colour/palette.cpp 'resource_tests:PaletteLoad*' \
   "activePalette.fill(1);
+
     if (!isPaletteName(name))" \
   "activePalette.fill(0);
+
     if (!isPaletteName(name))"
 mutant cycle-wrap colour/cyclephase.cpp 'core_tests:NextCyclePhase*:CycledEntry*' \
   "return next < 0 ? 255 : next;" \
