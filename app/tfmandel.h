@@ -118,6 +118,9 @@ private:
     void layoutPanels();
     void onMaPanelResized();
     void finishRun();
+    void activateOnce();
+    void describeControls();
+    void describePictures();
 
     QImage overviewPicture_;
     std::unique_ptr<zoom::RowEngine> engine_;

@@ -4,7 +4,8 @@
 // never leave the grid; the fixed cells never become current. A typed
 // character or Backspace, F2 or a click on the current cell opens the editor;
 // Escape closes it and restores the cell. Cell texts follow the editor as the
-// user types.
+// user types. Ctrl+Tab and Ctrl+Shift+Tab lead out of the grid to the next
+// and the previous control, as in Qt's other widgets that keep Tab.
 
 #include <QString>
 #include <QTableWidget>
@@ -20,12 +21,17 @@ public:
 
     // Moves to the next (forward) or previous editable cell, wrapping.
     void moveToNeighbour(bool forward);
+    // Gives the focus to the next (forward) or previous control of the window.
+    void leave(bool forward);
 
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
 
 private:
     bool isEditable(const QModelIndex &index) const;
