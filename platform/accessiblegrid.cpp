@@ -50,9 +50,10 @@ public:
     }
     QAccessible::Role role() const override
     {
-        if (row_ == 0 && column_ > 0)
+        // The fixed row heads the columns, the fixed column the rows.
+        if (row_ == 0)
             return QAccessible::ColumnHeader;
-        if (column_ == 0 && row_ > 0)
+        if (column_ == 0)
             return QAccessible::RowHeader;
         return QAccessible::Cell;
     }
