@@ -25,7 +25,8 @@ void PaintSurface::showNow()
 
 void PaintSurface::present()
 {
-    static const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    static const bool wayland = QGuiApplication::platformName().startsWith(
+            QLatin1String("wayland"));
     if (wayland)
         update();
     else

@@ -67,22 +67,27 @@ TEST(WindowShown, GetsItsStartUpStateWithoutActivation)
 
 TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
 {
-    auto iface = [](QObject *o) { return QAccessible::queryAccessibleInterface(o); };
+    auto iface = [](QObject *o) {
+        return QAccessible::queryAccessibleInterface(o);
+    };
     EXPECT_EQ(iface(window->Edit1)->text(QAccessible::Name), QStringLiteral("x1"));
     EXPECT_EQ(iface(window->Edit2)->text(QAccessible::Name), QStringLiteral("y1"));
     EXPECT_EQ(iface(window->Paintbox)->role(), QAccessible::Graphic);
-    EXPECT_TRUE(iface(window->Paintbox)->text(QAccessible::Description).contains(
-            QStringLiteral("x1 = -1,41, y1 = 0")));
+    EXPECT_TRUE(iface(window->Paintbox)
+                        ->text(QAccessible::Description)
+                        .contains(QStringLiteral("x1 = -1,41, y1 = 0")));
     window->Edit1->setText(QStringLiteral("0,25"));
-    EXPECT_TRUE(iface(window->Paintbox)->text(QAccessible::Description).contains(
-            QStringLiteral("x1 = 0,25, y1 = 0")));
+    EXPECT_TRUE(iface(window->Paintbox)
+                        ->text(QAccessible::Description)
+                        .contains(QStringLiteral("x1 = 0,25, y1 = 0")));
     for (int n = 1; n <= 6; ++n) {
         QAccessibleInterface *t = iface(window->thumbnail(n));
         EXPECT_EQ(t->role(), QAccessible::Graphic);
         EXPECT_EQ(t->text(QAccessible::Name), QStringLiteral("Bild %1").arg(n));
     }
     window->tabelle->setCell(1, 3, QStringLiteral("42"));
-    EXPECT_TRUE(iface(window->mandel3)->text(QAccessible::Description)
+    EXPECT_TRUE(iface(window->mandel3)
+                        ->text(QAccessible::Description)
                         .startsWith(QStringLiteral("Faktor 42:")));
 
     // The hidden overview picture is nobody's child.
@@ -95,11 +100,13 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
     ASSERT_EQ(table->role(), QAccessible::Table);
     EXPECT_EQ(table->text(QAccessible::Name), QStringLiteral("Faktoren"));
     ASSERT_EQ(table->childCount(), 14);
-    const QAccessible::Role roles[7][2] = {
-            {QAccessible::ColumnHeader, QAccessible::ColumnHeader},
-            {QAccessible::RowHeader, QAccessible::Cell}, {QAccessible::RowHeader, QAccessible::Cell},
-            {QAccessible::RowHeader, QAccessible::Cell}, {QAccessible::RowHeader, QAccessible::Cell},
-            {QAccessible::RowHeader, QAccessible::Cell}, {QAccessible::RowHeader, QAccessible::Cell}};
+    const QAccessible::Role roles[7][2] = {{QAccessible::ColumnHeader, QAccessible::ColumnHeader},
+                                           {QAccessible::RowHeader, QAccessible::Cell},
+                                           {QAccessible::RowHeader, QAccessible::Cell},
+                                           {QAccessible::RowHeader, QAccessible::Cell},
+                                           {QAccessible::RowHeader, QAccessible::Cell},
+                                           {QAccessible::RowHeader, QAccessible::Cell},
+                                           {QAccessible::RowHeader, QAccessible::Cell}};
     for (int r = 0; r < 7; ++r)
         for (int c = 0; c < 2; ++c) {
             QAccessibleInterface *cell = table->child(r * 2 + c);
