@@ -75,6 +75,7 @@ Tfmandel::Tfmandel(QWidget *parent)
 
     buildControls();
     connectHandlers();
+    describeControls();
 
     normalPlace_ = centredPlace();
     setGeometry(normalPlace_);
@@ -253,26 +254,38 @@ void Tfmandel::connectHandlers()
 bool Tfmandel::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
         const bool result = QWidget::event(event);
-        // Shown and given their defaults in one go, before anything paints.
-        Panel2->show();
-        Zeichnen->setFocus();
-        guarded([&] { FormActivate(); });
-        // The first paint of the overview follows the activation.
-        Paintbox->update();
+        activateOnce();
         return result;
     }
     return QWidget::event(event);
 }
 
+void Tfmandel::activateOnce()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    // Shown and given their defaults in one go, before anything paints.
+    Panel2->show();
+    Zeichnen->setFocus();
+    guarded([&] { FormActivate(); });
+    // The first paint of the overview follows the activation.
+    Paintbox->update();
+}
+
 void Tfmandel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Ask for the focus when first shown, so that activation (and with it the
-    // start-up defaults) follows also where no window manager hands it out.
-    if (!activated_)
-        activateWindow();
+    if (activated_)
+        return;
+    // Ask for the focus when first shown; but the defaults do not wait for
+    // it. Where the focus never comes (a compositor without input devices,
+    // focus stealing prevention) the window would otherwise stay blank: they
+    // are set now, before the window's first frame, once, as the first
+    // activation would have set them.
+    activateWindow();
+    activateOnce();
 }
 
 void Tfmandel::closeEvent(QCloseEvent *event)

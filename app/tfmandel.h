@@ -119,6 +119,9 @@ private:
     static QRect centredPlace();
     void followWindowState();
     void finishRun();
+    void activateOnce();
+    void describeControls();
+    void describePictures();
 
     QImage overviewPicture_;
     std::unique_ptr<zoom::RowEngine> engine_;

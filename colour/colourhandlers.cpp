@@ -85,6 +85,6 @@ void Tfmandel::Timer1Timer(QObject *)
         if (t.surfaceRows.empty())
             thumbnail(t.image)->drawPicture(*images[t.image]);
         else
-            thumbnail(t.image)->repaint();
+            thumbnail(t.image)->present();
     }
 }

@@ -5,6 +5,8 @@
 // character or Backspace, F2 or a click on the current cell opens the editor
 // (at once, so that no key typed after the click is lost); Escape closes it
 // and restores the cell. Cell texts follow the editor as the user types.
+// Ctrl+Tab and Ctrl+Shift+Tab lead out of the grid to the next and the
+// previous control, as in Qt's other widgets that keep Tab.
 // Grid lines lie between the cells: a cell of w x h takes w + 1 x h + 1.
 
 #include <QString>
@@ -24,6 +26,8 @@ public:
 
     // Moves to the next (forward) or previous editable cell, wrapping.
     void moveToNeighbour(bool forward);
+    // Gives the focus to the next (forward) or previous control of the window.
+    void leave(bool forward);
 
 protected:
     bool event(QEvent *event) override;
@@ -31,6 +35,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
 
 private:
     bool isEditable(const QModelIndex &index) const;

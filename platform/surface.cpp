@@ -1,5 +1,6 @@
 #include "platform/surface.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -21,6 +22,16 @@ void PaintSurface::showNow()
     // that same paint.
     if (!inPaint_)
         repaint();
+}
+
+void PaintSurface::present()
+{
+    static const bool wayland = QGuiApplication::platformName().startsWith(
+            QLatin1String("wayland"));
+    if (wayland)
+        update();
+    else
+        showNow();
 }
 
 void PaintSurface::drawPicture(const Picture &picture)

@@ -39,6 +39,13 @@ public:
 
     const QImage &retained() const { return retained_; }
 
+    // Shows the retained image after drawing straight into it. On X11 at
+    // once, each surface by itself. On Wayland every flush of the window
+    // commits a whole new buffer to the compositor, and six flushes a tick
+    // cost more than the tick's drawing: there the surfaces' updates join
+    // into one flush when the compositor asks for the next frame.
+    void present();
+
     // Row y of the retained image, 0xFFRRGGBB a pixel, for drawing straight
     // into it (also from other threads); a repaint of the surface then shows
     // what was drawn.
