@@ -26,7 +26,7 @@ namespace {
 constexpr int kClientWidth = 1124;
 constexpr int kClientHeight = 754;
 constexpr int kPanel3Width = 361;
-const QColor kFormColour(0xF0, 0xF0, 0xF0); // colour value 15790320
+constexpr QRgb kFormColour = qRgb(0xF0, 0xF0, 0xF0); // colour value 15790320
 
 QFont verdana(int pixels)
 {
@@ -59,8 +59,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
 
 Tfmandel::Tfmandel(QWidget *parent)
     : QWidget(parent)
-    , engine_(std::make_unique<zoom::RowEngine>())
-    , cyclePool_(std::make_unique<RowPool>())
+    , pool_(std::make_unique<RowPool>())
+    , engine_(std::make_unique<zoom::RowEngine>(*pool_))
 {
     setObjectName(QStringLiteral("Tfmandel"));
     setWindowTitle(QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
@@ -68,7 +68,7 @@ Tfmandel::Tfmandel(QWidget *parent)
                    | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kFormColour);
+    pal.setColor(QPalette::Window, QColor(kFormColour));
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
     setFont(verdana(12));
@@ -97,24 +97,14 @@ QSize Tfmandel::thumbnailSize() const
     return mandel1->size();
 }
 
+std::array<PaintSurface *, 6> Tfmandel::thumbnails() const
+{
+    return {mandel1, mandel2, mandel3, mandel4, mandel5, mandel6};
+}
+
 PaintSurface *Tfmandel::thumbnail(int n) const
 {
-    switch (n) {
-    case 1:
-        return mandel1;
-    case 2:
-        return mandel2;
-    case 3:
-        return mandel3;
-    case 4:
-        return mandel4;
-    case 5:
-        return mandel5;
-    case 6:
-        return mandel6;
-    default:
-        return nullptr;
-    }
+    return n >= 1 && n <= 6 ? thumbnails()[n - 1] : nullptr;
 }
 
 void Tfmandel::buildControls()

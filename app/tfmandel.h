@@ -69,7 +69,8 @@ public:
     QPushButton *Button1 = nullptr;
     QTimer *Timer1 = nullptr;
 
-    // Thumbnail n (1 ... 6).
+    // mandel1 ... mandel6, and thumbnail n (1 ... 6).
+    std::array<PaintSurface *, 6> thumbnails() const;
     PaintSurface *thumbnail(int n) const;
     // The size of every thumbnail: all six are laid out alike.
     QSize thumbnailSize() const;
@@ -124,8 +125,8 @@ private:
     void describePictures();
 
     QImage overviewPicture_;
+    std::unique_ptr<RowPool> pool_; // the worker threads of the runs and the cycling tick
     std::unique_ptr<zoom::RowEngine> engine_;
-    std::unique_ptr<RowPool> cyclePool_; // the colour-cycling tick's threads
     std::int64_t halfSecond_ = 0;
     int runDepth_ = 0; // runs in progress: the one guard against re-entry
     bool activated_ = false;

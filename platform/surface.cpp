@@ -41,25 +41,10 @@ void PaintSurface::drawPicture(const Picture &picture)
 
 void PaintSurface::drawImage(const QImage &image)
 {
-    if (image.format() == QImage::Format_BGR888 && retained_.format() == QImage::Format_RGB32) {
-        // The pictures of the thumbnails, at every colour-cycling tick:
-        // copied pixel by pixel, which is several times quicker than the
-        // general conversion of the painter.
-        const int w = std::min(image.width(), retained_.width());
-        const int h = std::min(image.height(), retained_.height());
-        for (int y = 0; y < h; ++y) {
-            const uchar *from = image.constScanLine(y);
-            auto *to = reinterpret_cast<QRgb *>(retained_.scanLine(y));
-            for (int x = 0; x < w; ++x, from += 3)
-                to[x] = 0xFF000000u | static_cast<QRgb>(from[2]) << 16
-                        | static_cast<QRgb>(from[1]) << 8 | from[0];
-        }
-    } else {
-        QPainter painter(&retained_);
+    paintOn([&](QPainter &painter) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, image);
-    }
-    showNow();
+    });
 }
 
 void PaintSurface::paintOn(const std::function<void(QPainter &)> &draw)

@@ -102,9 +102,8 @@ TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
         const CycledColours c = makeCycledColours(t, phase);
         for (int index = 0; index < 256; ++index) {
             const int e = cycledEntry(index, phase);
-            ASSERT_EQ(c[3 * index], t[3 * e + 2]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 1], t[3 * e + 1]) << index << " " << phase;
-            ASSERT_EQ(c[3 * index + 2], t[3 * e]) << index << " " << phase;
+            const std::uint32_t blue = t[3 * e + 2], green = t[3 * e + 1], red = t[3 * e];
+            ASSERT_EQ(c[index], blue | green << 8 | red << 16) << index << " " << phase;
         }
     }
 }
