@@ -46,7 +46,7 @@ constexpr double kCornerRadius = 0.125 * kViewSize;
 // count grows slowly, and a lower curve would fill the cusp in.
 constexpr int kLastBand = 16;
 constexpr int kSetLevel = 250;
-constexpr int kBandStep = 16;      // palette entries per band
+constexpr int kBandStep = 16;       // palette entries per band
 constexpr double kTolerance = 0.15; // greatest distance of a curve from its samples, user units
 
 using Rgb = std::array<int, 3>;
@@ -109,7 +109,10 @@ struct Field
     int n = kGrid + 3; // vertices per side: the grid and a ring around it
     std::vector<double> value;
     double at(int i, int j) const { return value[j * n + i]; }
-    QPointF point(int i, int j) const { return {(i - 1) * kViewSize / kGrid, (j - 1) * kViewSize / kGrid}; }
+    QPointF point(int i, int j) const
+    {
+        return {(i - 1) * kViewSize / kGrid, (j - 1) * kViewSize / kGrid};
+    }
 };
 
 Field sampleField()
@@ -135,8 +138,12 @@ std::vector<QPolygonF> levelCurves(const Field &f, double level)
 {
     // A crossing is named by its cell side: 2 × vertex index, + 1 for the
     // side going down from the vertex.
-    auto hSide = [&](int i, int j) { return 2 * (j * f.n + i); };
-    auto vSide = [&](int i, int j) { return 2 * (j * f.n + i) + 1; };
+    auto hSide = [&](int i, int j) {
+        return 2 * (j * f.n + i);
+    };
+    auto vSide = [&](int i, int j) {
+        return 2 * (j * f.n + i) + 1;
+    };
     auto crossing = [&](int side) {
         const int v = side / 2;
         const int i = v % f.n, j = v / f.n;
@@ -169,7 +176,9 @@ std::vector<QPolygonF> levelCurves(const Field &f, double level)
             if (cut.size() == 2) {
                 join(cut[0], cut[1]);
             } else if (cut.size() == 4) {
-                const double centre = (f.at(i, j) + f.at(i + 1, j) + f.at(i + 1, j + 1) + f.at(i, j + 1)) / 4;
+                const double centre = (f.at(i, j) + f.at(i + 1, j) + f.at(i + 1, j + 1)
+                                       + f.at(i, j + 1))
+                                      / 4;
                 // Inside corners joined through the centre, or kept apart.
                 if ((centre >= level) == c0) {
                     join(top, right);
@@ -273,8 +282,10 @@ QString pathData(const QPainterPath &path)
             continue; // the closing line back to the start: "Z"
         // After the first line of a curve the next points follow without "L".
         const bool firstLine = e.isLineTo() && path.elementAt(k - 1).isMoveTo();
-        d += (e.isMoveTo() ? (d.isEmpty() ? "M" : "ZM") : firstLine ? "L" : " ") + number(e.x)
-             + " " + number(e.y);
+        d += (e.isMoveTo() ? (d.isEmpty() ? "M" : "ZM")
+              : firstLine  ? "L"
+                           : " ")
+             + number(e.x) + " " + number(e.y);
     }
     return d + "Z";
 }
