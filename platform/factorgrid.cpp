@@ -98,8 +98,8 @@ FactorGrid::FactorGrid(int columns, int rows, QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setShowGrid(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
-                    | QAbstractItemView::EditKeyPressed);
+    // A click on the current cell opens the editor too, see mouseReleaseEvent.
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(false);
     setItemDelegate(new LiveDelegate(this));
     setAutoFillBackground(true);
@@ -120,6 +120,17 @@ FactorGrid::FactorGrid(int columns, int rows, QWidget *parent)
     }
     if (rows > 1 && columns > 1)
         setCurrentCell(1, 1);
+}
+
+void FactorGrid::setCellSize(int w, int h)
+{
+    // The view draws a cell's grid line inside its section, on the right and
+    // at the bottom.
+    const int line = showGrid() ? 1 : 0;
+    for (int c = 0; c < columnCount(); ++c)
+        setColumnWidth(c, w + line);
+    for (int r = 0; r < rowCount(); ++r)
+        setRowHeight(r, h + line);
 }
 
 QString FactorGrid::cell(int column, int row) const
@@ -195,9 +206,26 @@ QModelIndex FactorGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifi
 void FactorGrid::mousePressEvent(QMouseEvent *event)
 {
     // A press on a fixed cell changes nothing.
-    if (!isEditable(indexAt(event->position().toPoint()))) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!isEditable(index)) {
         event->accept();
         return;
     }
+    pressedOnCurrent_ = event->button() == Qt::LeftButton && index == currentIndex()
+                                        && state() != EditingState
+                                ? QPersistentModelIndex(index)
+                                : QPersistentModelIndex();
     QTableWidget::mousePressEvent(event);
+}
+
+void FactorGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableWidget::mouseReleaseEvent(event);
+    // The view's own trigger for this waits for the double-click interval and
+    // drops what is typed meanwhile; the editor opens at the release instead.
+    const QModelIndex pressed = pressedOnCurrent_;
+    pressedOnCurrent_ = QPersistentModelIndex();
+    if (event->button() == Qt::LeftButton && pressed.isValid()
+        && pressed == indexAt(event->position().toPoint()) && state() != EditingState)
+        edit(pressed);
 }

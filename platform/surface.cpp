@@ -10,6 +10,7 @@ PaintSurface::PaintSurface(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     retained_ = QImage(1, 1, QImage::Format_RGB32);
     retained_.fill(Qt::white);
 }
@@ -78,8 +79,20 @@ void PaintSurface::resizeEvent(QResizeEvent *)
     retained_.fill(Qt::white);
 }
 
+bool PaintSurface::reaches(const QMouseEvent *event) const
+{
+    // Qt hands every event of a press-move-release sequence to the widget
+    // that took the press, whichever button it was; only the left button's
+    // capture lets those outside the surface through.
+    return captured_ || rect().contains(event->position().toPoint());
+}
+
 void PaintSurface::mousePressEvent(QMouseEvent *event)
 {
+    if (!reaches(event))
+        return;
+    if (event->button() == Qt::LeftButton)
+        captured_ = true;
     const QPoint p = event->position().toPoint();
     emit mousePressed(p.x(), p.y(), event->button(), event->modifiers());
 }
@@ -92,12 +105,23 @@ void PaintSurface::mouseDoubleClickEvent(QMouseEvent *event)
 
 void PaintSurface::mouseMoveEvent(QMouseEvent *event)
 {
+    // A release of the left button that never arrived (another window took
+    // the pointer) ends the capture too.
+    if (!(event->buttons() & Qt::LeftButton))
+        captured_ = false;
+    if (!reaches(event))
+        return;
     const QPoint p = event->position().toPoint();
     emit mouseMoved(p.x(), p.y(), event->buttons(), event->modifiers());
 }
 
 void PaintSurface::mouseReleaseEvent(QMouseEvent *event)
 {
+    const bool reached = reaches(event);
+    if (event->button() == Qt::LeftButton)
+        captured_ = false;
+    if (!reached)
+        return;
     const QPoint p = event->position().toPoint();
     emit mouseReleased(p.x(), p.y(), event->button(), event->modifiers());
 }

@@ -3,6 +3,12 @@
 // retained image and is put on the screen at once; paint events show the
 // retained image, so a covered and uncovered surface shows its last drawing.
 // Before anything is drawn, and after every size change, it is white.
+//
+// Mouse events: a press of the left (primary) button captures the pointer
+// until that button is released, so moves and the release reach the surface
+// wherever the pointer is; presses of other buttons take no capture, so
+// without the left button held only what happens over the surface reaches
+// it. Moves over the surface arrive also with no button held.
 
 #include <QImage>
 #include <QWidget>
@@ -56,8 +62,10 @@ protected:
 
 private:
     void showNow();
+    bool reaches(const QMouseEvent *event) const;
 
     QImage retained_;
     std::function<void()> paintHandler_;
     bool inPaint_ = false;
+    bool captured_ = false; // the left button went down here and is still held
 };
