@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libmpfr-dev
   xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
-  zlib1g-dev desktop-file-utils appstream dpkg-dev file
+  qt6-svg-dev librsvg2-bin desktop-file-utils appstream dpkg-dev file lintian binutils
   gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
   weston qt6-wayland
   dbus dbus-x11 at-spi2-core python3-pyatspi
