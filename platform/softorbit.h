@@ -8,7 +8,8 @@
 // stops once |z|^2 >= 4, stays far inside those bounds. Within them an
 // addition aligns, adds and normalises in 64-bit words and a product needs
 // one 64 x 64 -> 128 multiplication; a zero operand, operands more than 63
-// places apart and total cancellation go to the general operators. Where the
+// places apart (so a zero) and total cancellation go to the general
+// operators. Where the
 // signs are known (A + bb, M - A, A - B) the other case is left out.
 // (Branch-free variants, with conditional moves for the order, the signs and
 // the normalisation, made more instructions and ran slower here.)
@@ -43,8 +44,6 @@ struct SoftOrbit
     SOFTORBIT_INLINE static constexpr SoftExtended mul(SoftExtended a, SoftExtended b)
     {
         const unsigned sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
-        if ((a.significand_ == 0) | (b.significand_ == 0)) [[unlikely]]
-            return SoftExtended::make(static_cast<std::uint16_t>(sign), 0);
         const int e = static_cast<int>(a.signExponent_ & kExpMask)
                       + static_cast<int>(b.signExponent_ & kExpMask) - 16382;
         return product(sign, e, u128(a.significand_) * b.significand_);
@@ -52,8 +51,6 @@ struct SoftOrbit
 
     SOFTORBIT_INLINE static constexpr SoftExtended square(SoftExtended a)
     {
-        if (a.significand_ == 0) [[unlikely]]
-            return SoftExtended();
         const int e = 2 * static_cast<int>(a.signExponent_ & kExpMask) - 16382;
         return product(0, e, u128(a.significand_) * a.significand_);
     }
@@ -67,32 +64,24 @@ struct SoftOrbit
 
     SOFTORBIT_INLINE static constexpr SoftExtended add(SoftExtended a, SoftExtended b)
     {
-        if ((a.significand_ == 0) | (b.significand_ == 0)) [[unlikely]]
-            return a + b;
         return key(a) < key(b) ? sumOrdered(b, a) : sumOrdered(a, b);
     }
 
     // a + b for a, b >= 0.
     SOFTORBIT_INLINE static constexpr SoftExtended addNonNegative(SoftExtended a, SoftExtended b)
     {
-        if ((a.significand_ == 0) | (b.significand_ == 0)) [[unlikely]]
-            return a + b;
         return key(a) < key(b) ? sumOrdered<kSame>(b, a) : sumOrdered<kSame>(a, b);
     }
 
     // a - b for a >= b >= 0.
     SOFTORBIT_INLINE static constexpr SoftExtended subOrdered(SoftExtended a, SoftExtended b)
     {
-        if (b.significand_ == 0) [[unlikely]]
-            return a;
         return sumOrdered<kOpposite>(a, -b);
     }
 
     // a - b for a, b >= 0.
     SOFTORBIT_INLINE static constexpr SoftExtended subNonNegative(SoftExtended a, SoftExtended b)
     {
-        if ((a.significand_ == 0) | (b.significand_ == 0)) [[unlikely]]
-            return a - b;
         return key(a) < key(b) ? sumOrdered<kOpposite>(-b, a) : sumOrdered<kOpposite>(a, -b);
     }
 
@@ -108,14 +97,21 @@ private:
     SOFTORBIT_INLINE static constexpr SoftExtended rounded(unsigned sign, int e, std::uint64_t hi,
                                                            std::uint64_t lo)
     {
-        hi += (lo >> 63) & (static_cast<std::uint64_t>((lo << 1) != 0) | (hi & 1));
-        if (hi == 0) [[unlikely]] // rounded up past the significand
+        // Up when lo > 2^63, or lo = 2^63 and hi odd: the carry out of this sum.
+        unsigned long long ignored = 0;
+        const bool up = __builtin_uaddll_overflow(lo, 0x7FFFFFFFFFFFFFFFull + (hi & 1), &ignored);
+        hi += up;
+        if (hi == 0) [[unlikely]] {
+            if (!up) // a zero product, or 0 + 0 of one sign
+                return SoftExtended::make(static_cast<std::uint16_t>(sign), 0);
+            // Rounded up past the significand.
             return SoftExtended::make(static_cast<std::uint16_t>(sign | (e + 1)), kIntBit);
+        }
         return SoftExtended::make(static_cast<std::uint16_t>(sign | e), hi);
     }
 
-    // A product of two nonzero significands, 2^126 <= p < 2^128, exponent
-    // field e before its normalisation by one place.
+    // A product of two significands, 2^126 <= p < 2^128 (or 0, for a zero
+    // operand), exponent field e before its normalisation by one place.
     SOFTORBIT_INLINE static constexpr SoftExtended product(unsigned sign, int e, u128 p)
     {
         const std::uint64_t ph = static_cast<std::uint64_t>(p >> 64);
@@ -134,9 +130,12 @@ private:
     // Whether the operands' signs are known to agree or to differ.
     static constexpr int kEither = 0, kSame = 1, kOpposite = 2;
 
-    // a + b for |a| >= |b|, both nonzero. Within 63 places b aligned to a is
-    // hi + lo / 2^64 exactly, and the sum is formed in 64-bit words; further
-    // apart (rare) the general operator.
+    // a + b for |a| >= |b|. Within 63 places b aligned to a is hi + lo / 2^64
+    // exactly, and the sum is formed in 64-bit words; further apart (rare) the
+    // general operator, and so for b = 0 (exponent field 0: in an orbit a
+    // nonzero value lies thousands of places above). Two zeros of one sign
+    // sum to that zero in rounded(), of two signs to +0 through the general
+    // operator, as total cancellation does.
     template<int Signs = kEither>
     SOFTORBIT_INLINE static constexpr SoftExtended sumOrdered(SoftExtended a, SoftExtended b)
     {

@@ -121,22 +121,22 @@ int runRow(RowState *s)
         load(lane);
     const std::int32_t limit = s->limit;
     for (;;) {
-        // The steps of all three orbits, operation by operation.
-        Extended A[kLanes], t[kLanes], M[kLanes], a[kLanes], b[kLanes];
+        // The steps of all three orbits.
+        Extended a[kLanes], b[kLanes];
+        bool escaped[kLanes];
         for (int lane = 0; lane < kLanes; ++lane) {
-            A[lane] = Op::square(za[lane]);
-            t[lane] = Op::mul(za[lane], zb[lane]);
-            M[lane] = Op::addNonNegative(A[lane], Op::square(zb[lane]));
-        }
-        for (int lane = 0; lane < kLanes; ++lane) {
-            const Extended B = Op::subOrdered(M[lane], A[lane]);
-            a[lane] = Op::add(Op::subNonNegative(A[lane], B), x[lane]);
-            b[lane] = Op::add(Op::twice(t[lane]), y[lane]);
+            const Extended A = Op::square(za[lane]);
+            const Extended t = Op::mul(za[lane], zb[lane]);
+            const Extended M = Op::addNonNegative(A, Op::square(zb[lane]));
+            escaped[lane] = Op::atLeastFour(M);
+            const Extended B = Op::subOrdered(M, A);
+            a[lane] = Op::add(Op::subNonNegative(A, B), x[lane]);
+            b[lane] = Op::add(Op::twice(t), y[lane]);
         }
         // Taken in order, as the x87 kernel takes them.
         for (int lane = 0; lane < kLanes; ++lane) {
             const bool atLimit = k[lane] == limit;
-            if (!atLimit && !Op::atLeastFour(M[lane])) [[likely]] {
+            if (!atLimit && !escaped[lane]) [[likely]] {
                 za[lane] = a[lane];
                 zb[lane] = b[lane];
                 ++k[lane];
@@ -157,7 +157,10 @@ int runRow(RowState *s)
             continue;
         // A checkpoint: leave if an orbit is old enough for the tests.
         const std::int32_t young = s->young;
-        if (k[0] >= young || k[1] >= young || k[2] >= young) {
+        bool old = false;
+        for (int lane = 0; lane < kLanes; ++lane)
+            old = old || k[lane] >= young;
+        if (old) {
             for (int lane = 0; lane < kLanes; ++lane)
                 store(lane);
             return kCheckpoint;
