@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/complexpoint.h"
+#include "platform/complexpoint.h"
 
 class QLineEdit;
 class QString;

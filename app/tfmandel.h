@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/complexpoint.h"
+#include "platform/complexpoint.h"
 #include "platform/picture.h"
 #include "render/iterationstore.h"
 

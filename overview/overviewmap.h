@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/complexpoint.h"
+#include "platform/complexpoint.h"
 
 struct PixelPoint
 {
