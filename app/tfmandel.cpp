@@ -8,7 +8,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTimer>
 
 #include "app/fieldtext.h"
@@ -19,6 +18,7 @@
 #include "platform/radiogroup.h"
 #include "platform/rowpool.h"
 #include "platform/surface.h"
+#include "platform/windowstate.h"
 #include "render/engine.h"
 
 namespace {
@@ -26,7 +26,7 @@ namespace {
 constexpr int kClientWidth = 1124;
 constexpr int kClientHeight = 754;
 constexpr int kPanel3Width = 361;
-const QColor kFormColour(0xF0, 0xF0, 0xF0); // colour value 15790320
+constexpr QRgb kFormColour = qRgb(0xF0, 0xF0, 0xF0); // colour value 15790320
 
 QFont verdana(int pixels)
 {
@@ -59,8 +59,8 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
 
 Tfmandel::Tfmandel(QWidget *parent)
     : QWidget(parent)
-    , engine_(std::make_unique<zoom::RowEngine>())
-    , cyclePool_(std::make_unique<RowPool>())
+    , pool_(std::make_unique<RowPool>())
+    , engine_(std::make_unique<zoom::RowEngine>(*pool_))
 {
     setObjectName(QStringLiteral("Tfmandel"));
     setWindowTitle(QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
@@ -68,20 +68,19 @@ Tfmandel::Tfmandel(QWidget *parent)
                    | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kFormColour);
+    pal.setColor(QPalette::Window, QColor(kFormColour));
     pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
     setFont(verdana(12));
 
     buildControls();
     connectHandlers();
+    describeControls();
 
-    resize(kClientWidth, kClientHeight);
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
-    }
-    layoutPanels();
+    normalPlace_ = centredPlace();
+    setGeometry(normalPlace_);
+    new WindowStateWatch(this, [this] { followWindowState(); });
+    followWindowState();
     // No frame shows the controls before the activation has set their
     // defaults: until then the window shows its plain background.
     Panel2->hide();
@@ -98,24 +97,14 @@ QSize Tfmandel::thumbnailSize() const
     return mandel1->size();
 }
 
+std::array<PaintSurface *, 6> Tfmandel::thumbnails() const
+{
+    return {mandel1, mandel2, mandel3, mandel4, mandel5, mandel6};
+}
+
 PaintSurface *Tfmandel::thumbnail(int n) const
 {
-    switch (n) {
-    case 1:
-        return mandel1;
-    case 2:
-        return mandel2;
-    case 3:
-        return mandel3;
-    case 4:
-        return mandel4;
-    case 5:
-        return mandel5;
-    case 6:
-        return mandel6;
-    default:
-        return nullptr;
-    }
+    return n >= 1 && n <= 6 ? thumbnails()[n - 1] : nullptr;
 }
 
 void Tfmandel::buildControls()
@@ -174,10 +163,7 @@ void Tfmandel::buildControls()
     tabelle->setObjectName(QStringLiteral("tabelle"));
     tabelle->setGeometry(184, 416, 162, 148);
     tabelle->setFont(verdana(12));
-    for (int c = 0; c < 2; ++c)
-        tabelle->setColumnWidth(c, 80);
-    for (int r = 0; r < 7; ++r)
-        tabelle->setRowHeight(r, 20);
+    tabelle->setCellSize(80, 20);
 
     Label5 = new QLabel(Panel3);
     Label5->setObjectName(QStringLiteral("Label5"));
@@ -253,68 +239,43 @@ void Tfmandel::connectHandlers()
     Paintbox->setPaintHandler([this] { guarded([&] { PaintboxPaint(); }); });
 
     MaPanel->installEventFilter(this);
-    qApp->installEventFilter(this);
-}
-
-void Tfmandel::layoutPanels()
-{
-    // The border is fixed: the panels follow the window only while it is
-    // maximised. Any other size change (a border drag the window manager let
-    // through, a program's request) leaves them, and with them the thumbnails,
-    // pictures, store and phase, as they are until the window is back.
-    const bool maximised = windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
-    Panel2->setGeometry(maximised ? rect() : QRect(0, 0, kClientWidth, kClientHeight));
-    Panel1->setGeometry(Panel2->rect());
-    MaPanel->setGeometry(Panel1->rect());
-    Panel3->setGeometry(0, 0, kPanel3Width, MaPanel->height());
 }
 
 bool Tfmandel::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
         const bool result = QWidget::event(event);
-        // Shown and given their defaults in one go, before anything paints.
-        Panel2->show();
-        Zeichnen->setFocus();
-        guarded([&] { FormActivate(); });
-        // The first paint of the overview follows the activation.
-        Paintbox->update();
+        activateOnce();
         return result;
     }
     return QWidget::event(event);
 }
 
+void Tfmandel::activateOnce()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    // Shown and given their defaults in one go, before anything paints.
+    Panel2->show();
+    Zeichnen->setFocus();
+    guarded([&] { FormActivate(); });
+    // The first paint of the overview follows the activation.
+    Paintbox->update();
+}
+
 void Tfmandel::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // Ask for the focus when first shown, so that activation (and with it the
-    // start-up defaults) follows also where no window manager hands it out.
-    if (!activated_)
-        activateWindow();
-}
-
-void Tfmandel::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    // The border is fixed: only maximising and restoring change the size.
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && isVisible()
-        && size() != QSize(kClientWidth, kClientHeight)) {
-        QTimer::singleShot(0, this, [this] {
-            if (!(windowState()
-                  & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
-                resize(kClientWidth, kClientHeight);
-        });
-    }
-    layoutPanels();
-}
-
-void Tfmandel::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    // Maximising and restoring may report the new state after the new size.
-    if (event->type() == QEvent::WindowStateChange)
-        layoutPanels();
+    if (activated_)
+        return;
+    // Ask for the focus when first shown; but the defaults do not wait for
+    // it. Where the focus never comes (a compositor without input devices,
+    // focus stealing prevention) the window would otherwise stay blank: they
+    // are set now, before the window's first frame, once, as the first
+    // activation would have set them.
+    activateWindow();
+    activateOnce();
 }
 
 void Tfmandel::closeEvent(QCloseEvent *event)
@@ -330,47 +291,16 @@ void Tfmandel::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-bool Tfmandel::eventFilter(QObject *watched, QEvent *event)
+void Tfmandel::keyPressEvent(QKeyEvent *event)
 {
-    if (watched == MaPanel && event->type() == QEvent::Resize) {
-        onMaPanelResized();
-        return false;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && watched->isWidgetType()
-            && static_cast<QWidget *>(watched)->window() == this
-            && !QApplication::activeModalWidget()) {
-            // Enter presses the window's default button, except on another
-            // push button with the focus: that one takes Enter itself.
-            auto *button = qobject_cast<QPushButton *>(watched);
-            (button ? button : Zeichnen)->click();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Tfmandel::onMaPanelResized()
-{
-    if (runDepth_ > 0) {
-        // The image under computation keeps its size; the layout follows the run.
-        layoutPending_ = true;
+    // Enter that no control took presses the window's default button, or the
+    // push button with the focus.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *button = qobject_cast<QPushButton *>(focusWidget());
+        (button ? button : Zeichnen)->click();
         return;
     }
-    guarded([&] { MaPanelResize(); });
-}
-
-void Tfmandel::finishRun()
-{
-    if (layoutPending_) {
-        layoutPending_ = false;
-        guarded([&] { MaPanelResize(); });
-    }
-    if (closePending_) {
-        closePending_ = false;
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    }
+    QWidget::keyPressEvent(event);
 }
 
 void Tfmandel::FormActivate()
@@ -391,6 +321,7 @@ void Tfmandel::FormActivate()
 
 void Tfmandel::MaPanelResize()
 {
+    laidOut_ = MaPanel->size();
     const int W = MaPanel->width();
     const int H = MaPanel->height();
     const int P = Panel3->width();

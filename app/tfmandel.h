@@ -69,7 +69,8 @@ public:
     QPushButton *Button1 = nullptr;
     QTimer *Timer1 = nullptr;
 
-    // Thumbnail n (1 ... 6).
+    // mandel1 ... mandel6, and thumbnail n (1 ... 6).
+    std::array<PaintSurface *, 6> thumbnails() const;
     PaintSurface *thumbnail(int n) const;
     // The size of every thumbnail: all six are laid out alike.
     QSize thumbnailSize() const;
@@ -110,22 +111,27 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
     void connectHandlers();
-    void layoutPanels();
-    void onMaPanelResized();
+    static QRect centredPlace();
+    void followWindowState();
     void finishRun();
+    void activateOnce();
+    void describeControls();
+    void describePictures();
 
     QImage overviewPicture_;
+    std::unique_ptr<RowPool> pool_; // the worker threads of the runs and the cycling tick
     std::unique_ptr<zoom::RowEngine> engine_;
-    std::unique_ptr<RowPool> cyclePool_; // the colour-cycling tick's threads
     std::int64_t halfSecond_ = 0;
-    int runDepth_ = 0;
+    int runDepth_ = 0; // runs in progress: the one guard against re-entry
     bool activated_ = false;
-    bool layoutPending_ = false;
     bool closePending_ = false;
+    QSize laidOut_;     // the size of MaPanel that the thumbnails are laid out for
+    QRect normalPlace_; // the client area while not maximised
     bool destroyed_ = false;
 };

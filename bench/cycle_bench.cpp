@@ -1,9 +1,9 @@
 // Colour cycling costs on a shown window at the thumbnail sizes of four
 // screens (the window normal, and maximised on 1920 x 1080, 2560 x 1440 and
 // 3840 x 2160): a whole timer tick as it is now (recolouring straight into
-// the pictures and the thumbnails' retained images, on the cycling pool's
-// threads) against the tick as it was (recolour the six pictures on one
-// thread, then convert each into its thumbnail), and the recolouring done
+// the pictures and the thumbnails' retained images, on the pool's threads)
+// against the tick as it was (recolour the six pictures on one thread, then
+// draw each on its thumbnail, which converts it), and the recolouring done
 // pixel by pixel as the tick is described (one division per pixel). The
 // pictures of the new tick are checked against the literal loop.
 //
@@ -143,8 +143,11 @@ int main(int argc, char **argv)
         phase = nextCyclePhase(phase);
         const CycledColours colours = makeCycledColours(activePalette, phase);
         for (int i = 1; i <= 6; ++i) {
-            recolourPicture(window.iterations[i], window.iterations.rows(), W, H, colours,
-                            *window.images[i]);
+            std::vector<std::uint8_t *> rows;
+            for (int y = 0; y < H; ++y)
+                rows.push_back(window.images[i]->row(y));
+            recolourRows(window.iterations[i], window.iterations.rows(), W, 0, H, colours,
+                         rows.data(), nullptr);
             window.thumbnail(i)->drawPicture(*window.images[i]);
         }
     });

@@ -38,13 +38,14 @@ void Tfmandel::Button1Click(QObject *)
 void Tfmandel::Timer1Timer(QObject *)
 {
     cyclePhase = nextCyclePhase(cyclePhase);
-    const CycleTables tables = makeCycleTables(makeCycledColours(activePalette, cyclePhase));
+    const CycledColours colours = makeCycledColours(activePalette, cyclePhase);
     const int W = thumbnailSize().width();
     const int H = thumbnailSize().height();
 
     // The six pictures and the thumbnails' retained images are written in one
-    // pass, in blocks of rows on the cycling pool's threads; only then, here
-    // on the window's thread, are the thumbnails shown, in order 1 ... 6.
+    // pass, in blocks of rows on this thread and the pool's free ones; only
+    // then, here on the window's thread, are the thumbnails shown, in order
+    // 1 ... 6.
     struct Target
     {
         int image = 0, width = 0, height = 0;
@@ -74,17 +75,17 @@ void Tfmandel::Timer1Timer(QObject *)
     for (int k = 0; k < int(targets.size()); ++k)
         for (int y = 0; y < targets[k].height; y += kRowsPerPiece)
             pieces.emplace_back(k, y);
-    cyclePool_->run(int(pieces.size()), [&](int p) {
+    pool_->run(int(pieces.size()), [&](int p) {
         const Target &t = targets[pieces[p].first];
         const int y0 = pieces[p].second;
         recolourRows(iterations[t.image], iterations.rows(), t.width, y0,
-                     std::min(y0 + kRowsPerPiece, t.height), tables, t.pictureRows.data(),
+                     std::min(y0 + kRowsPerPiece, t.height), colours, t.pictureRows.data(),
                      t.surfaceRows.empty() ? nullptr : t.surfaceRows.data());
     });
     for (const Target &t : targets) {
         if (t.surfaceRows.empty())
             thumbnail(t.image)->drawPicture(*images[t.image]);
         else
-            thumbnail(t.image)->repaint();
+            thumbnail(t.image)->present();
     }
 }

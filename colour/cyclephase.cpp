@@ -20,11 +20,7 @@ int cycledEntry(int index, std::int32_t phase)
 CycledColours makeCycledColours(const PaletteTable &palette, std::int32_t phase)
 {
     CycledColours colours{};
-    for (int index = 0; index < 256; ++index) {
-        const int entry = cycledEntry(index, phase);
-        colours[3 * index] = palette[3 * entry + 2];
-        colours[3 * index + 1] = palette[3 * entry + 1];
-        colours[3 * index + 2] = palette[3 * entry];
-    }
+    for (int index = 0; index < 256; ++index)
+        colours[index] = pictureColour(palette, cycledEntry(index, phase));
     return colours;
 }

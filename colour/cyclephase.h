@@ -15,7 +15,7 @@ std::int32_t nextCyclePhase(std::int32_t phase);
 // else ((index + phase) mod 255) + 1, the sum formed in 64 bits.
 int cycledEntry(int index, std::int32_t phase);
 
-// For every colour index, its colour at `phase` as the three bytes blue,
-// green, red that a picture row takes.
-using CycledColours = std::array<std::uint8_t, 768>;
+// For every colour index, its colour at `phase` as a picture's pixel
+// (pictureColour).
+using CycledColours = std::array<std::uint32_t, 256>;
 CycledColours makeCycledColours(const PaletteTable &palette, std::int32_t phase);

@@ -2,6 +2,7 @@
 // The active colour table and the four stored palettes.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,16 @@ using PaletteTable = std::array<std::uint8_t, 768>;
 // The one colour table of the program. Zero until the window's activation
 // loads VERTIGO.
 extern PaletteTable activePalette;
+
+// Entry `entry` of `palette` as a pixel of a 24-bit picture: blue | green << 8
+// | red << 16, in memory the bytes blue, green, red, 0. Its first three bytes
+// are the pixel; with the top byte set it is the 0xFFRRGGBB of a QImage.
+static_assert(std::endian::native == std::endian::little);
+inline std::uint32_t pictureColour(const PaletteTable &palette, int entry)
+{
+    const std::uint8_t *rgb = palette.data() + 3 * entry;
+    return std::uint32_t(rgb[2]) | std::uint32_t(rgb[1]) << 8 | std::uint32_t(rgb[0]) << 16;
+}
 
 class ResourceNotFound : public std::runtime_error
 {

@@ -28,6 +28,16 @@ endif()
 include(GNUInstallDirs)
 
 install(TARGETS mandelbrotmenge RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package) keeps no compiler notes either, as
+# Debian's dh_strip does.
+if(CMAKE_STRIP)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/mandelbrotmenge\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${MANDEL_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/${MANDEL_APP_ID}.metainfo.xml
@@ -40,16 +50,22 @@ foreach(size IN LISTS MANDEL_ICON_SIZES)
           RENAME ${MANDEL_APP_ID}.png)
 endforeach()
 
-# Debian installs manual pages compressed; -n keeps the package
-# reproducible (no name or time stamp in the archive).
+# The manual page and the changelog, compressed as Debian installs them; -n
+# keeps them reproducible (no name or time stamp in the archive). Made when
+# the build is configured, so that installing needs nothing but the program:
+# `cmake --build --target mandelbrotmenge` and then `cmake --install`.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
-set(mandel_man_gz ${CMAKE_CURRENT_BINARY_DIR}/mandelbrotmenge.1.gz)
-add_custom_command(OUTPUT ${mandel_man_gz}
-  COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${CMAKE_CURRENT_LIST_DIR}/mandelbrotmenge.1 > ${mandel_man_gz}
-  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/mandelbrotmenge.1
-  VERBATIM)
-add_custom_target(mandel_manpage ALL DEPENDS ${mandel_man_gz})
-install(FILES ${mandel_man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(doc mandelbrotmenge.1 changelog)
+  set(doc_source ${CMAKE_CURRENT_LIST_DIR}/${doc})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${doc_source})
+  execute_process(COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${doc_source}
+                  OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/${doc}.gz
+                  COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/mandelbrotmenge.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mandelbrotmenge)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/mandelbrotmenge RENAME copyright)
 
@@ -83,10 +99,20 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's platform plugin for Wayland sessions; without it Qt falls back to
+# XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # Control files with the permissions Debian's tools give them.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# File times in the package: SOURCE_DATE_EPOCH when cpack runs with it set,
+# otherwise the time of the last commit, so that two packages of the same
+# sources are the same byte for byte.
+set(MANDEL_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/cpack-options.cmake.in
+               ${PROJECT_BINARY_DIR}/CPackOptions.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackOptions.cmake)
 include(CPack)
 
 if(MANDEL_BUILD_TESTS AND NOT MANDEL_SANITIZE)

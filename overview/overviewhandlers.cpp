@@ -31,8 +31,10 @@ void Tfmandel::PaintboxPaint()
         painter.drawImage(0, 0, overviewPicture_);
         painter.setPen(QPen(Qt::black, 1));
         painter.setBrush(QColor(0, 0, 255));
-        // Bounding box (x-4, y-4, x+4, y+4), its right and bottom edges outside.
-        painter.drawEllipse(QRect(QPoint(x - 4, y - 4), QPoint(x + 3, y + 3)));
+        // Bounding box (x-4, y-4, x+4, y+4) with its right and bottom edges
+        // outside the disc: it covers x-4 ... x+3 and y-4 ... y+3. The pen
+        // adds a pixel on those sides, so the rectangle given is one smaller.
+        painter.drawEllipse(QRect(x - 4, y - 4, 7, 7));
     });
 }
 

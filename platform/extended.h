@@ -78,12 +78,13 @@ inline int exponentField(const Extended &v)
 }
 
 #if defined(MANDEL_SOFT_EXTENDED)
-inline Extended abs(Extended v) { return softextended_detail::absOf(v); }
-inline bool isnan(Extended v) { return softextended_detail::isNaN(v); }
-inline bool isfinite(Extended v) { return softextended_detail::isFinite(v); }
-inline Extended ldexp(Extended v, int n) { return softextended_detail::scaled(v, n); }
-inline Extended nearbyint(Extended v) { return softextended_detail::nearestInteger(v); }
-inline std::int64_t toInt64Nearest(Extended v) { return softextended_detail::nearestInt64(v); }
+// SoftExtended's own functions.
+inline constexpr auto &abs = softextended_detail::absOf;
+inline constexpr auto &isnan = softextended_detail::isNaN;
+inline constexpr auto &isfinite = softextended_detail::isFinite;
+inline constexpr auto &ldexp = softextended_detail::scaled;
+inline constexpr auto &nearbyint = softextended_detail::nearestInteger;
+inline constexpr auto &toInt64Nearest = softextended_detail::nearestInt64;
 #else
 inline Extended abs(Extended v) { return std::fabs(v); }
 inline bool isnan(Extended v) { return std::isnan(v); }

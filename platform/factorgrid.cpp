@@ -1,10 +1,13 @@
 #include "platform/factorgrid.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
+
+#include "platform/accessiblegrid.h"
 
 namespace {
 
@@ -61,8 +64,12 @@ public:
                     emit commitData(editor);
                     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
                 }
-                grid_->moveToNeighbour(key->key() == Qt::Key_Tab
-                                       && !(key->modifiers() & Qt::ShiftModifier));
+                const bool forward = key->key() == Qt::Key_Tab
+                                     && !(key->modifiers() & Qt::ShiftModifier);
+                if (key->modifiers() & Qt::ControlModifier)
+                    grid_->leave(forward);
+                else
+                    grid_->moveToNeighbour(forward);
                 return true;
             }
             if (key->key() == Qt::Key_Escape && editor) {
@@ -98,8 +105,8 @@ FactorGrid::FactorGrid(int columns, int rows, QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setShowGrid(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
-                    | QAbstractItemView::EditKeyPressed);
+    // A click on the current cell opens the editor too, see mouseReleaseEvent.
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(false);
     setItemDelegate(new LiveDelegate(this));
     setAutoFillBackground(true);
@@ -120,6 +127,17 @@ FactorGrid::FactorGrid(int columns, int rows, QWidget *parent)
     }
     if (rows > 1 && columns > 1)
         setCurrentCell(1, 1);
+}
+
+void FactorGrid::setCellSize(int w, int h)
+{
+    // The view draws a cell's grid line inside its section, on the right and
+    // at the bottom.
+    const int line = showGrid() ? 1 : 0;
+    for (int c = 0; c < columnCount(); ++c)
+        setColumnWidth(c, w + line);
+    for (int r = 0; r < rowCount(); ++r)
+        setRowHeight(r, h + line);
 }
 
 QString FactorGrid::cell(int column, int row) const
@@ -150,13 +168,24 @@ void FactorGrid::moveToNeighbour(bool forward)
     setCurrentCell(position / cellsPerRow + 1, position % cellsPerRow + 1);
 }
 
+void FactorGrid::leave(bool forward)
+{
+    setFocus(Qt::OtherFocusReason);
+    QWidget::focusNextPrevChild(forward);
+}
+
 bool FactorGrid::event(QEvent *event)
 {
-    // Tab and Shift+Tab stay inside the grid.
+    // Tab and Shift+Tab stay inside the grid; with Ctrl they lead out of it.
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            moveToNeighbour(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            const bool forward = key->key() == Qt::Key_Tab
+                                 && !(key->modifiers() & Qt::ShiftModifier);
+            if (key->modifiers() & Qt::ControlModifier)
+                leave(forward);
+            else
+                moveToNeighbour(forward);
             return true;
         }
     }
@@ -195,9 +224,55 @@ QModelIndex FactorGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifi
 void FactorGrid::mousePressEvent(QMouseEvent *event)
 {
     // A press on a fixed cell changes nothing.
-    if (!isEditable(indexAt(event->position().toPoint()))) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!isEditable(index)) {
         event->accept();
         return;
     }
+    pressedOnCurrent_ = event->button() == Qt::LeftButton && index == currentIndex()
+                                        && state() != EditingState
+                                ? QPersistentModelIndex(index)
+                                : QPersistentModelIndex();
     QTableWidget::mousePressEvent(event);
+}
+
+void FactorGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableWidget::mouseReleaseEvent(event);
+    // The view's own trigger for this waits for the double-click interval and
+    // drops what is typed meanwhile; the editor opens at the release instead.
+    const QModelIndex pressed = pressedOnCurrent_;
+    pressedOnCurrent_ = QPersistentModelIndex();
+    if (event->button() == Qt::LeftButton && pressed.isValid()
+        && pressed == indexAt(event->position().toPoint()) && state() != EditingState)
+        edit(pressed);
+}
+
+// The table view numbers its cells for screen readers as if its hidden
+// headers were there; the grid tells them its own numbers (AccessibleGrid).
+void FactorGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (QAccessible::isActive() && current.isValid()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(AccessibleGrid::childIndex(this, current.row(), current.column()));
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void FactorGrid::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!QAccessible::isActive())
+        return;
+    for (const QModelIndex &index : selected.indexes()) {
+        QAccessibleEvent event(this, QAccessible::SelectionAdd);
+        event.setChild(AccessibleGrid::childIndex(this, index.row(), index.column()));
+        QAccessible::updateAccessibility(&event);
+    }
+    for (const QModelIndex &index : deselected.indexes()) {
+        QAccessibleEvent event(this, QAccessible::SelectionRemove);
+        event.setChild(AccessibleGrid::childIndex(this, index.row(), index.column()));
+        QAccessible::updateAccessibility(&event);
+    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // A captioned group of radio buttons in columns, with the index of the
-// chosen item.
+// chosen item. The group is one tab stop: Tab and Shift+Tab enter it on the
+// chosen item, and the arrow keys choose the next or previous item, wrapping
+// at the ends, as a click does.
 
 #include <QGroupBox>
 #include <QStringList>
@@ -18,11 +20,16 @@ public:
     void setItemIndex(int index); // chooses without a click
     QRadioButton *item(int index) const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     // The user chose another item.
     void clicked();
 
 private:
+    void keepOneTabStop();
+
     QButtonGroup *buttons_;
     bool settingIndex_ = false;
 };

@@ -1,12 +1,13 @@
 #include "platform/rowpool.h"
 
 #include <algorithm>
+#include <atomic>
 
 RowPool::RowPool(unsigned threads)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned t = 1; t < threads; ++t)
+    for (unsigned t = 0; t < threads; ++t)
         workers_.emplace_back([this] { workerLoop(); });
 }
 
@@ -21,57 +22,52 @@ RowPool::~RowPool()
         t.join();
 }
 
-void RowPool::run(int pieces, const std::function<void(int piece)> &work)
+void RowPool::start(Batch &batch, std::function<void()> task)
 {
-    if (pieces <= 0)
-        return;
-    if (workers_.empty() || pieces == 1) {
-        for (int p = 0; p < pieces; ++p)
-            work(p);
-        return;
-    }
     {
         std::lock_guard lock(mutex_);
-        work_ = &work;
-        pieces_ = pieces;
-        next_ = 0;
-        ++generation_;
+        ++batch.unfinished;
+        queue_.push_back({&batch, std::move(task)});
     }
-    wake_.notify_all();
-    takePieces();
-    std::unique_lock lock(mutex_);
-    // Done when every piece is handed out and no thread is still in one.
-    done_.wait(lock, [this] { return next_ >= pieces_ && busy_ == 0; });
-    work_ = nullptr;
+    wake_.notify_one();
 }
 
-void RowPool::takePieces()
+void RowPool::finish(Batch &batch)
 {
     std::unique_lock lock(mutex_);
-    while (work_ && next_ < pieces_) {
-        const int piece = next_++;
-        const std::function<void(int)> *work = work_;
-        ++busy_;
-        lock.unlock();
-        (*work)(piece);
-        lock.lock();
-        --busy_;
-    }
-    if (busy_ == 0)
-        done_.notify_all();
+    batch.unfinished -= static_cast<int>(
+            std::erase_if(queue_, [&](const Task &t) { return t.batch == &batch; }));
+    finished_.wait(lock, [&] { return batch.unfinished == 0; });
+}
+
+void RowPool::run(int pieces, const std::function<void(int piece)> &work)
+{
+    std::atomic<int> next{0};
+    const auto takePieces = [&] {
+        for (int p = next++; p < pieces; p = next++)
+            work(p);
+    };
+    Batch helpers;
+    const int extra = std::min(pieces, static_cast<int>(threads())) - 1;
+    for (int i = 0; i < extra; ++i)
+        start(helpers, takePieces);
+    takePieces();
+    finish(helpers);
 }
 
 void RowPool::workerLoop()
 {
-    unsigned seen = 0;
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
+        wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
         if (stop_)
             return;
-        seen = generation_;
+        Task task = std::move(queue_.front());
+        queue_.pop_front();
         lock.unlock();
-        takePieces();
+        task.run();
         lock.lock();
+        if (--task.batch->unfinished == 0)
+            finished_.notify_all();
     }
 }

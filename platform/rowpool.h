@@ -1,10 +1,10 @@
 #pragma once
-// A small fork-join pool for work split into numbered pieces: run() hands the
-// pieces out to its worker threads and the calling thread alike and returns
-// when all are done. The colour-cycling tick recolours its pictures on it.
-// No Qt in here.
+// The program's worker threads, shared by the row engine, which gives each of
+// them the rows of an image to compute, and the colour-cycling tick, which
+// splits its recolouring into pieces of rows. No Qt in here.
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -13,28 +13,45 @@
 class RowPool
 {
 public:
-    explicit RowPool(unsigned threads = 0); // 0: one per core, the caller included
+    explicit RowPool(unsigned threads = 0); // 0: one per core
+    // Every batch must be finished before the pool goes.
     ~RowPool();
     RowPool(const RowPool &) = delete;
     RowPool &operator=(const RowPool &) = delete;
 
-    // Calls work(piece) once for every piece 0 ... pieces-1, on any thread.
+    unsigned threads() const { return static_cast<unsigned>(workers_.size()); }
+
+    // Tasks that are waited for together. Guarded by the pool's mutex.
+    struct Batch
+    {
+        int unfinished = 0;
+    };
+
+    // Queues `task` to run once on a worker thread, as part of `batch`.
+    void start(Batch &batch, std::function<void()> task);
+    // Takes back the batch's tasks that no worker has begun and returns when
+    // the begun ones have returned.
+    void finish(Batch &batch);
+
+    // Calls work(piece) once for every piece 0 ... pieces-1, on the calling
+    // thread and on up to threads() - 1 workers as they come free, and returns
+    // when all are done. While the workers are busy elsewhere (the row engine
+    // computing an image), the calling thread does all pieces itself.
     void run(int pieces, const std::function<void(int piece)> &work);
 
-    unsigned threads() const { return static_cast<unsigned>(workers_.size()) + 1; }
-
 private:
+    struct Task
+    {
+        Batch *batch;
+        std::function<void()> run;
+    };
+
     void workerLoop();
-    void takePieces();
 
     std::vector<std::thread> workers_;
     std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
-    const std::function<void(int)> *work_ = nullptr;
-    int pieces_ = 0;
-    int next_ = 0;
-    int busy_ = 0;
-    unsigned generation_ = 0;
+    std::condition_variable wake_;     // workers: a task is queued, or stop
+    std::condition_variable finished_; // finish(): a task has returned
+    std::deque<Task> queue_;
     bool stop_ = false;
 };

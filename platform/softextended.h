@@ -18,12 +18,21 @@
 //  - a NaN operand gives itself, quieted (bit 62 set); of two NaNs the one
 //    with the larger significand wins (a quiet NaN thus beats a signalling
 //    one), and on equal significands the positive one;
-//  - the encodings the 387 and later reject (unnormals: exponent 1 ... 0x7FFE
-//    with integer bit 0; pseudo-infinities and pseudo-NaNs: exponent 0x7FFF
-//    with integer bit 0) are invalid operands: the default NaN results, even
-//    when the other operand is a NaN, and they compare unordered;
-//  - pseudo-denormals (exponent 0, integer bit 1) are read as the value they
-//    stand for, 2^-16382 * significand / 2^63.
+//  - pseudo-denormals (exponent 0, integer bit 1) stand for the value
+//    2^-16382 * significand / 2^63.
+//
+// The x87 unit also accepts encodings that no operation of it produces
+// (unnormals: exponent 1 ... 0x7FFE with integer bit 0; pseudo-infinities and
+// pseudo-NaNs: exponent 0x7FFF with integer bit 0) and turns every operation
+// on them into the default NaN. The program never makes them, so they are
+// dealt with where values come in from outside, in fromBits: such a value
+// becomes the default NaN, and a pseudo-denormal the normal number of the
+// same value. Every value of the type is thus zero, denormal, normal,
+// infinite or a NaN with the integer bit set, and no operation checks for
+// the others.
+//
+// The operations of the escape-time iteration, specialised for its shapes,
+// are in softorbit.h; they give the same bits as the operators here.
 //
 // Header-only; no Qt. Needs unsigned __int128 (GCC, Clang on 64-bit targets).
 
@@ -47,13 +56,18 @@ public:
     constexpr SoftExtended(unsigned long v) { *this = fromUint64(v); }
     constexpr SoftExtended(unsigned long long v) { *this = fromUint64(v); }
 
-    // The value from its two fields, as they lie in memory.
+    // The value from its two fields, as they lie in memory. The one place
+    // where values come in: an encoding that no x87 operation produces is
+    // replaced here (see above).
     static constexpr SoftExtended fromBits(std::uint16_t signExponent, std::uint64_t significand)
     {
-        SoftExtended r;
-        r.significand_ = significand;
-        r.signExponent_ = signExponent;
-        return r;
+        const unsigned e = signExponent & kExpMask;
+        const bool integerBit = (significand >> 63) != 0;
+        if (e != 0 && !integerBit) [[unlikely]]
+            return defaultNaN();
+        if (e == 0 && integerBit) [[unlikely]]
+            signExponent |= 1; // pseudo-denormal: the same value as a normal
+        return make(signExponent, significand);
     }
 
     constexpr std::uint64_t significand() const { return significand_; }
@@ -62,17 +76,17 @@ public:
     constexpr unsigned exponentField() const { return signExponent_ & kExpMask; }
     constexpr bool negative() const { return (signExponent_ >> 15) != 0; }
 
-    static constexpr SoftExtended defaultNaN() { return fromBits(0xFFFF, kIntBit | kQuietBit); }
+    static constexpr SoftExtended defaultNaN() { return make(0xFFFF, kIntBit | kQuietBit); }
     static constexpr SoftExtended infinity(bool negative = false)
     {
-        return fromBits(static_cast<std::uint16_t>(negative ? 0xFFFF : 0x7FFF), kIntBit);
+        return make(static_cast<std::uint16_t>(negative ? 0xFFFF : 0x7FFF), kIntBit);
     }
     // The largest finite value.
-    static constexpr SoftExtended max() { return fromBits(0x7FFE, ~std::uint64_t{0}); }
+    static constexpr SoftExtended max() { return make(0x7FFE, ~std::uint64_t{0}); }
     // The smallest normal value, 2^-16382.
-    static constexpr SoftExtended minNormal() { return fromBits(0x0001, kIntBit); }
+    static constexpr SoftExtended minNormal() { return make(0x0001, kIntBit); }
     // The smallest denormal value, 2^-16445.
-    static constexpr SoftExtended denormMin() { return fromBits(0x0000, 1); }
+    static constexpr SoftExtended denormMin() { return make(0x0000, 1); }
 
     // Round to nearest even, to double with its denormals, as fstp m64.
     explicit constexpr operator double() const { return toDouble(*this); }
@@ -127,7 +141,7 @@ public:
     constexpr SoftExtended &operator/=(SoftExtended b) { return *this = *this / b; }
 
     // ------------------------------------------------------------------
-    // Comparisons, as fucomi: a NaN or an invalid encoding is unordered
+    // Comparisons, as fucomi: a NaN is unordered
     // (everything false but !=), -0 == +0.
 
     friend constexpr bool operator==(SoftExtended a, SoftExtended b)
@@ -163,7 +177,7 @@ public:
         return a;
     }
     friend constexpr bool signbit(SoftExtended a) { return a.negative(); }
-    // True for NaNs and for pseudo-infinities and pseudo-NaNs.
+    // True for NaNs.
     friend constexpr bool isnan(SoftExtended a)
     {
         return (a.signExponent_ & kExpMask) == kExpMask && a.significand_ != kIntBit;
@@ -203,27 +217,31 @@ private:
     std::uint64_t significand_ = 0;
     std::uint16_t signExponent_ = 0;
 
-    // Both exponent fields in 1 ... 0x7FFE and both integer bits set: no zero,
-    // denormal, infinity, NaN or invalid encoding.
+    friend struct SoftOrbit;
+
+    // A value the type's own operations made: no check.
+    static constexpr SoftExtended make(std::uint16_t signExponent, std::uint64_t significand)
+    {
+        SoftExtended r;
+        r.significand_ = significand;
+        r.signExponent_ = signExponent;
+        return r;
+    }
+
+    // Both exponent fields in 1 ... 0x7FFE: no zero, denormal, infinity or NaN.
     static constexpr bool bothNormal(SoftExtended a, SoftExtended b)
     {
         const unsigned ea = (a.signExponent_ & kExpMask) - 1u;
         const unsigned eb = (b.signExponent_ & kExpMask) - 1u;
-        const unsigned m = ea > eb ? ea : eb;
-        return m < 0x7FFEu && static_cast<std::int64_t>(a.significand_ & b.significand_) < 0;
+        return (ea > eb ? ea : eb) < 0x7FFEu;
     }
     static constexpr bool isNormal(SoftExtended a)
     {
-        return (a.signExponent_ & kExpMask) - 1u < 0x7FFEu && (a.significand_ >> 63) != 0;
+        return (a.signExponent_ & kExpMask) - 1u < 0x7FFEu;
     }
     static constexpr bool isZeroBits(SoftExtended a)
     {
         return (a.signExponent_ & kExpMask) == 0 && a.significand_ == 0;
-    }
-    // Unnormals, pseudo-infinities and pseudo-NaNs.
-    static constexpr bool isInvalidEncoding(SoftExtended a)
-    {
-        return (a.signExponent_ & kExpMask) != 0 && (a.significand_ >> 63) == 0;
     }
     static constexpr bool isNaNBits(SoftExtended a)
     {
@@ -263,7 +281,7 @@ private:
         }
         if (e >= static_cast<int>(kExpMask)) [[unlikely]]
             return infinity(sign != 0);
-        return fromBits(static_cast<std::uint16_t>(sign | e), hi);
+        return make(static_cast<std::uint16_t>(sign | e), hi);
     }
 
     static constexpr SoftExtended roundPackTiny(std::uint16_t sign, int e, u128 m)
@@ -279,7 +297,7 @@ private:
         const std::uint64_t lo = static_cast<std::uint64_t>(m);
         hi += (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
         // Rounded up to 2^63: the smallest normal, exponent field 1.
-        return fromBits(static_cast<std::uint16_t>(sign | (hi >> 63)), hi);
+        return make(static_cast<std::uint16_t>(sign | (hi >> 63)), hi);
     }
 
     // Significands with the top bit set; value sig * 2^(e - 16383 - 63).
@@ -322,7 +340,7 @@ private:
         return roundPack(signA, ea + 1 - lz, s << lz);
     }
 
-    // A nonzero finite value (denormals and pseudo-denormals normalised):
+    // A nonzero finite value (denormals normalised):
     // significand with the top bit set, value sig * 2^(e - 16383 - 63).
     struct Unpacked
     {
@@ -346,11 +364,9 @@ private:
         return a;
     }
 
-    // At least one operand a NaN or an invalid encoding.
+    // At least one operand a NaN.
     static constexpr SoftExtended propagateNaN(SoftExtended a, SoftExtended b)
     {
-        if (isInvalidEncoding(a) || isInvalidEncoding(b))
-            return defaultNaN();
         const bool na = isNaNBits(a);
         const bool nb = isNaNBits(b);
         if (na && nb) {
@@ -362,7 +378,7 @@ private:
     }
     static constexpr bool needsNaNRule(SoftExtended a, SoftExtended b)
     {
-        return isInvalidEncoding(a) || isInvalidEncoding(b) || isNaNBits(a) || isNaNBits(b);
+        return isNaNBits(a) || isNaNBits(b);
     }
 
     [[gnu::noinline]] static constexpr SoftExtended mulSlow(SoftExtended a, SoftExtended b)
@@ -371,7 +387,7 @@ private:
         const bool za = isZeroBits(a);
         const bool zb = isZeroBits(b);
         if ((za && isNormal(b)) || (zb && isNormal(a)) || (za && zb))
-            return fromBits(sign, 0);
+            return make(sign, 0);
         if (needsNaNRule(a, b))
             return propagateNaN(a, b);
         const bool ia = (a.signExponent_ & kExpMask) == kExpMask;
@@ -382,7 +398,7 @@ private:
             return infinity(sign != 0);
         }
         if (za || zb)
-            return fromBits(sign, 0);
+            return make(sign, 0);
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
         return mulCore(sign, ua.e, ua.sig, ub.e, ub.sig);
@@ -397,7 +413,7 @@ private:
         const bool za = isZeroBits(a);
         const bool zb = isZeroBits(b);
         if (za && isNormal(b))
-            return fromBits(static_cast<std::uint16_t>(signB | (b.signExponent_ & kExpMask)),
+            return make(static_cast<std::uint16_t>(signB | (b.signExponent_ & kExpMask)),
                             b.significand_);
         if (zb && isNormal(a))
             return a;
@@ -411,7 +427,7 @@ private:
             return infinity((ia ? signA : signB) != 0);
         }
         if (za && zb)
-            return fromBits(signA & signB, 0); // -0 only for -0 + -0
+            return make(signA & signB, 0); // -0 only for -0 + -0
         if (za) {
             const Unpacked ub = unpack(b);
             return roundPack(signB, ub.e, u128(ub.sig) << 64);
@@ -440,7 +456,7 @@ private:
             if (ia || zb)
                 return infinity(sign != 0);
             if (ib || za)
-                return fromBits(sign, 0);
+                return make(sign, 0);
         }
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
@@ -469,12 +485,10 @@ private:
         const s128 kb = valueKey(b);
         return ka < kb ? kLess : (ka == kb ? kEqual : kGreater);
     }
-    // Ordered key of any non-NaN valid encoding; both zeros 0.
+    // Ordered key of any value but a NaN; both zeros 0.
     static constexpr s128 valueKey(SoftExtended a)
     {
-        unsigned e = a.signExponent_ & kExpMask;
-        if (e == 0 && (a.significand_ >> 63) != 0)
-            e = 1; // pseudo-denormal
+        const unsigned e = a.signExponent_ & kExpMask;
         const s128 mag = static_cast<s128>((u128(e) << 64) | a.significand_);
         return a.negative() ? -mag : mag;
     }
@@ -488,25 +502,25 @@ private:
         const unsigned e = static_cast<unsigned>(bits >> 52) & 0x7FF;
         const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
         if (e - 1u < 0x7FEu) [[likely]]
-            return fromBits(static_cast<std::uint16_t>(sign | (e - 1023 + kBias)),
+            return make(static_cast<std::uint16_t>(sign | (e - 1023 + kBias)),
                             kIntBit | (frac << 11));
         if (e == 0) {
             if (frac == 0)
-                return fromBits(sign, 0);
+                return make(sign, 0);
             const int lz = std::countl_zero(frac);
-            return fromBits(static_cast<std::uint16_t>(sign | (kBias + 63 - 1074 - lz)), frac << lz);
+            return make(static_cast<std::uint16_t>(sign | (kBias + 63 - 1074 - lz)), frac << lz);
         }
         if (frac == 0)
-            return fromBits(static_cast<std::uint16_t>(sign | kExpMask), kIntBit);
-        return fromBits(static_cast<std::uint16_t>(sign | kExpMask), kIntBit | kQuietBit | (frac << 11));
+            return make(static_cast<std::uint16_t>(sign | kExpMask), kIntBit);
+        return make(static_cast<std::uint16_t>(sign | kExpMask), kIntBit | kQuietBit | (frac << 11));
     }
 
     static constexpr SoftExtended fromUint64(std::uint64_t v, std::uint16_t sign = 0)
     {
         if (v == 0)
-            return fromBits(sign, 0);
+            return make(sign, 0);
         const int lz = std::countl_zero(v);
-        return fromBits(static_cast<std::uint16_t>(sign | (kBias + 63 - lz)), v << lz);
+        return make(static_cast<std::uint16_t>(sign | (kBias + 63 - lz)), v << lz);
     }
     static constexpr SoftExtended fromInt64(std::int64_t v)
     {
@@ -519,8 +533,6 @@ private:
     {
         const std::uint64_t sign = std::uint64_t(a.signExponent_ >> 15) << 63;
         const unsigned e = a.signExponent_ & kExpMask;
-        if (isInvalidEncoding(a))
-            return std::bit_cast<double>(0xFFF8000000000000ull);
         if (e == kExpMask) {
             if (a.significand_ == kIntBit)
                 return std::bit_cast<double>(sign | 0x7FF0000000000000ull);
@@ -548,7 +560,7 @@ private:
     static constexpr std::int64_t toInt64(SoftExtended a, bool truncate)
     {
         const unsigned e = a.signExponent_ & kExpMask;
-        if (isInvalidEncoding(a) || e == kExpMask)
+        if (e == kExpMask)
             return INT64_MIN;
         if (e == 0)
             return 0;
@@ -574,8 +586,6 @@ private:
     {
         const unsigned e = a.signExponent_ & kExpMask;
         const std::uint16_t sign = a.signExponent_ & 0x8000;
-        if (isInvalidEncoding(a))
-            return defaultNaN();
         if (e == kExpMask)
             return a.significand_ == kIntBit ? a : quiet(a);
         if (isZeroBits(a))
@@ -596,7 +606,7 @@ private:
                 m += rem > half || (rem == half && (m & 1));
             }
         } else if (!down) {
-            return fromBits(sign, 0);
+            return make(sign, 0);
         }
         if (down && sign && inexact)
             ++m;
@@ -605,8 +615,6 @@ private:
 
     static constexpr SoftExtended scale(SoftExtended a, int n)
     {
-        if (isInvalidEncoding(a))
-            return defaultNaN();
         const unsigned e = a.signExponent_ & kExpMask;
         if (e == kExpMask)
             return a.significand_ == kIntBit ? a : quiet(a);

@@ -1,5 +1,6 @@
 #include "platform/surface.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -10,6 +11,7 @@ PaintSurface::PaintSurface(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     retained_ = QImage(1, 1, QImage::Format_RGB32);
     retained_.fill(Qt::white);
 }
@@ -22,6 +24,16 @@ void PaintSurface::showNow()
         repaint();
 }
 
+void PaintSurface::present()
+{
+    static const bool wayland = QGuiApplication::platformName().startsWith(
+            QLatin1String("wayland"));
+    if (wayland)
+        update();
+    else
+        showNow();
+}
+
 void PaintSurface::drawPicture(const Picture &picture)
 {
     drawImage(picture.image());
@@ -29,25 +41,10 @@ void PaintSurface::drawPicture(const Picture &picture)
 
 void PaintSurface::drawImage(const QImage &image)
 {
-    if (image.format() == QImage::Format_BGR888 && retained_.format() == QImage::Format_RGB32) {
-        // The pictures of the thumbnails, at every colour-cycling tick:
-        // copied pixel by pixel, which is several times quicker than the
-        // general conversion of the painter.
-        const int w = std::min(image.width(), retained_.width());
-        const int h = std::min(image.height(), retained_.height());
-        for (int y = 0; y < h; ++y) {
-            const uchar *from = image.constScanLine(y);
-            auto *to = reinterpret_cast<QRgb *>(retained_.scanLine(y));
-            for (int x = 0; x < w; ++x, from += 3)
-                to[x] = 0xFF000000u | static_cast<QRgb>(from[2]) << 16
-                        | static_cast<QRgb>(from[1]) << 8 | from[0];
-        }
-    } else {
-        QPainter painter(&retained_);
+    paintOn([&](QPainter &painter) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(0, 0, image);
-    }
-    showNow();
+    });
 }
 
 void PaintSurface::paintOn(const std::function<void(QPainter &)> &draw)
@@ -78,8 +75,20 @@ void PaintSurface::resizeEvent(QResizeEvent *)
     retained_.fill(Qt::white);
 }
 
+bool PaintSurface::reaches(const QMouseEvent *event) const
+{
+    // Qt hands every event of a press-move-release sequence to the widget
+    // that took the press, whichever button it was; only the left button's
+    // capture lets those outside the surface through.
+    return captured_ || rect().contains(event->position().toPoint());
+}
+
 void PaintSurface::mousePressEvent(QMouseEvent *event)
 {
+    if (!reaches(event))
+        return;
+    if (event->button() == Qt::LeftButton)
+        captured_ = true;
     const QPoint p = event->position().toPoint();
     emit mousePressed(p.x(), p.y(), event->button(), event->modifiers());
 }
@@ -92,12 +101,23 @@ void PaintSurface::mouseDoubleClickEvent(QMouseEvent *event)
 
 void PaintSurface::mouseMoveEvent(QMouseEvent *event)
 {
+    // A release of the left button that never arrived (another window took
+    // the pointer) ends the capture too.
+    if (!(event->buttons() & Qt::LeftButton))
+        captured_ = false;
+    if (!reaches(event))
+        return;
     const QPoint p = event->position().toPoint();
     emit mouseMoved(p.x(), p.y(), event->buttons(), event->modifiers());
 }
 
 void PaintSurface::mouseReleaseEvent(QMouseEvent *event)
 {
+    const bool reached = reaches(event);
+    if (event->button() == Qt::LeftButton)
+        captured_ = false;
+    if (!reached)
+        return;
     const QPoint p = event->position().toPoint();
     emit mouseReleased(p.x(), p.y(), event->button(), event->modifiers());
 }

@@ -3,6 +3,12 @@
 // retained image and is put on the screen at once; paint events show the
 // retained image, so a covered and uncovered surface shows its last drawing.
 // Before anything is drawn, and after every size change, it is white.
+//
+// Mouse events: a press of the left (primary) button captures the pointer
+// until that button is released, so moves and the release reach the surface
+// wherever the pointer is; presses of other buttons take no capture, so
+// without the left button held only what happens over the surface reaches
+// it. Moves over the surface arrive also with no button held.
 
 #include <QImage>
 #include <QWidget>
@@ -33,6 +39,13 @@ public:
 
     const QImage &retained() const { return retained_; }
 
+    // Shows the retained image after drawing straight into it. On X11 at
+    // once, each surface by itself. On Wayland every flush of the window
+    // commits a whole new buffer to the compositor, and six flushes a tick
+    // cost more than the tick's drawing: there the surfaces' updates join
+    // into one flush when the compositor asks for the next frame.
+    void present();
+
     // Row y of the retained image, 0xFFRRGGBB a pixel, for drawing straight
     // into it (also from other threads); a repaint of the surface then shows
     // what was drawn.
@@ -56,8 +69,10 @@ protected:
 
 private:
     void showNow();
+    bool reaches(const QMouseEvent *event) const;
 
     QImage retained_;
     std::function<void()> paintHandler_;
     bool inPaint_ = false;
+    bool captured_ = false; // the left button went down here and is still held
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 #include "platform/extended.h"
 
@@ -31,19 +32,11 @@ struct Attractor
     double onePlus = 0;       // period 1: |1 + 2p|, with some slack
 };
 
+// |re + im i| without std::hypot's guard against overflow, which the
+// bounded values here do not need: trapped() runs at every checkpoint.
 inline double abs(double re, double im)
 {
     return std::sqrt(re * re + im * im);
-}
-
-// Principal square root of wr + wi i.
-inline void complexSqrt(double wr, double wi, double &sr, double &si)
-{
-    const double m = abs(wr, wi);
-    sr = std::sqrt(std::max(0.0, (m + wr) / 2));
-    si = std::sqrt(std::max(0.0, (m - wr) / 2));
-    if (wi < 0)
-        si = -si;
 }
 
 inline Attractor findAttractor(double x, double y)
@@ -59,33 +52,33 @@ inline Attractor findAttractor(double x, double y)
     const bool nearDisc = (x + 1.0) * (x + 1.0) + y * y <= 0.0625 + 1e-6;
     if (!nearCardioid && !nearDisc)
         return at;
+    // The cycle points need not be exact: an error of a few units of 2^-53
+    // is far inside the slack and the tolerances of trapped().
+    using Complex = std::complex<double>;
     constexpr double kSlack = 1e-12;
+    const Complex c(x, y);
     // Fixed point p = (1 - sqrt(1 - 4c)) / 2, multiplier 2p.
-    double sr, si;
-    complexSqrt(1.0 - 4.0 * x, -4.0 * y, sr, si);
-    const double fr = (1.0 - sr) / 2, fi = -si / 2;
-    const double fm = abs(fr, fi);
+    const Complex p = (1.0 - std::sqrt(1.0 - 4.0 * c)) / 2.0;
+    const double fm = std::abs(p);
     if (2 * fm < 1.0) {
         at.period = 1;
-        at.pr[0] = fr;
-        at.pi[0] = fi;
+        at.pr[0] = p.real();
+        at.pi[0] = p.imag();
         at.mag[0] = fm + kSlack;
         at.twice[0] = 2 * fm + kSlack;
-        at.onePlus = abs(1.0 + 2 * fr, 2 * fi) + kSlack;
+        at.onePlus = std::abs(1.0 + 2.0 * p) + kSlack;
         return at;
     }
     // 2-cycle p^2 + p + c + 1 = 0, multiplier 4 (c + 1).
-    if (abs(x + 1.0, y) < 0.25) {
-        complexSqrt(-3.0 - 4.0 * x, -4.0 * y, sr, si);
+    if (std::abs(c + 1.0) < 0.25) {
+        const Complex s = std::sqrt(-3.0 - 4.0 * c);
+        const Complex cycle[2] = {(-1.0 + s) / 2.0, (-1.0 - s) / 2.0};
         at.period = 2;
-        at.pr[0] = (-1.0 + sr) / 2;
-        at.pi[0] = si / 2;
-        at.pr[1] = (-1.0 - sr) / 2;
-        at.pi[1] = -si / 2;
         for (int i = 0; i < 2; ++i) {
-            const double m = abs(at.pr[i], at.pi[i]);
-            at.mag[i] = m + kSlack;
-            at.twice[i] = 2 * m + kSlack;
+            at.pr[i] = cycle[i].real();
+            at.pi[i] = cycle[i].imag();
+            at.mag[i] = std::abs(cycle[i]) + kSlack;
+            at.twice[i] = 2 * std::abs(cycle[i]) + kSlack;
         }
     }
     return at;

@@ -1,33 +1,26 @@
-#include "render/kernelreal.h"
+#include "platform/softorbit.h"
 #include "render/rowkernel.h"
 
-// The kernel in C++, for the software extended type. While an orbit is
-// iterated its values stay unpacked (kernelreal.h); each loop body makes the
-// step of all three orbits first, with no branch between them, so that the
-// three independent chains of operations overlap, and then handles in order
-// the orbits that reached the limit (whose step is dropped) or escaped. An
-// orbit's values are the same as in the x87 kernel, operation for operation;
-// only when a slot passes to the next pixel can differ (an orbit leaving the
-// loop with the list empty lets the other two finish the body), which
-// changes neither an index nor a count of steps.
+// The kernel in C++, for the software extended type, in the x87 kernel's
+// order: orbit 0, 1, 2 in turn, each first tested at the limit, then stepped
+// and tested for escape, an ended orbit's slot handed to the next pixel
+// before the next orbit's turn; the loop is left where the x87 kernel leaves
+// it, with the same slots, steps and checkpoints. The steps of all three
+// orbits are computed before they are taken in that order, so that the three
+// independent chains of operations (softorbit.h) overlap; a step computed for
+// an orbit whose turn does not come (the loop was left before it) is dropped
+// and made again on the next call.
 
 namespace zoom::kernel {
 
 namespace {
 
-using namespace real;
+using Op = SoftOrbit;
 
-struct Orbits
-{
-    KernelReal a[kLanes], b[kLanes];
-    KernelReal x[kLanes], y[kLanes];
-    std::int32_t k[kLanes];
-};
-
-// An orbit whose values cannot be unpacked (c not finite) is finished here
-// with the packed type, step for step as the kernel would. Writes its index
-// and adds its steps.
-void finishPacked(RowState *s, int lane, Extended a, Extended b, std::int32_t k)
+// An orbit whose values the orbit operations cannot take (c not finite) is
+// finished here with the general operators, step for step as the kernel
+// would. Writes its index and adds its steps.
+void finishGeneral(RowState *s, int lane, Extended a, Extended b, std::int32_t k)
 {
     const Extended x = s->x[lane], y = s->y[lane];
     for (;;) {
@@ -51,15 +44,15 @@ void finishPacked(RowState *s, int lane, Extended a, Extended b, std::int32_t k)
     }
 }
 
-bool unpackable(const RowState *s, int lane, const Extended &a, const Extended &b)
+bool admissible(const RowState *s, int lane)
 {
     return ext::isfinite(Extended(s->x[lane])) && ext::isfinite(Extended(s->y[lane]))
-           && real::unpackable(a) && real::unpackable(b);
+           && Op::admissible(s->z[2 * lane]) && Op::admissible(s->z[2 * lane + 1]);
 }
 
-// Starts the orbit in slot lane on the next pixel of the list: the literal
-// first step, k = 1. Returns false when the list is empty.
-bool startNext(RowState *s, Orbits &o, int lane)
+// The literal first step for the next pixel of the list in slot lane, k = 1.
+// Returns false when the list is empty.
+bool startNext(RowState *s, int lane)
 {
     while (s->next < s->count) {
         const std::int32_t column = s->list[s->next++];
@@ -71,41 +64,26 @@ bool startNext(RowState *s, Orbits &o, int lane)
         s->row[lane] = s->listRow;
         const Extended X = x, Y = y;
         const Extended t = X * Y;
-        const Extended a = X * X - Y * Y + X;
-        const Extended b = t + t + Y;
-        if (!unpackable(s, lane, a, b)) {
-            finishPacked(s, lane, a, b, 1);
-            continue;
-        }
-        o.a[lane] = unpack(a);
-        o.b[lane] = unpack(b);
-        o.x[lane] = unpack(X);
-        o.y[lane] = unpack(Y);
-        o.k[lane] = 1;
-        return true;
+        s->z[2 * lane] = X * X - Y * Y + X;
+        s->z[2 * lane + 1] = t + t + Y;
+        s->k[lane] = 1;
+        if (admissible(s, lane))
+            return true;
+        finishGeneral(s, lane, s->z[2 * lane], s->z[2 * lane + 1], 1);
     }
     return false;
 }
 
-void store(RowState *s, const Orbits &o)
-{
-    for (int lane = 0; lane < kLanes; ++lane) {
-        s->z[2 * lane] = pack(o.a[lane]);
-        s->z[2 * lane + 1] = pack(o.b[lane]);
-        s->k[lane] = o.k[lane];
-    }
-}
-
 // The orbit in slot lane has ended: the next pixel, or idle. Returns the
 // kernel's result when the loop must be left, -1 to go on.
-int next(RowState *s, Orbits &o, int lane)
+int next(RowState *s, int lane)
 {
-    if (startNext(s, o, lane))
+    if (startNext(s, lane))
         return -1;
     s->pix[lane] = kNoPixel;
     s->x[lane] = s->y[lane] = 0.0;
-    o.k[lane] = kIdleSteps;
-    o.a[lane] = o.b[lane] = o.x[lane] = o.y[lane] = zero(0);
+    s->k[lane] = kIdleSteps;
+    s->z[2 * lane] = s->z[2 * lane + 1] = Extended(0.0);
     if (--s->active == 0)
         return kAllIdle;
     return s->idleWhenEmpty != 0 ? -1 : kListEmpty;
@@ -115,83 +93,76 @@ int next(RowState *s, Orbits &o, int lane)
 
 int runRow(RowState *s)
 {
-    Orbits o;
     for (int lane = 0; lane < kLanes; ++lane) {
-        const Extended &a = s->z[2 * lane], &b = s->z[2 * lane + 1];
-        o.k[lane] = s->k[lane];
-        if (s->pix[lane] >= 0 && !unpackable(s, lane, a, b)) {
-            finishPacked(s, lane, a, b, s->k[lane]);
-            const int result = next(s, o, lane);
-            if (result >= 0) {
-                for (int rest = lane + 1; rest < kLanes; ++rest) {
-                    o.a[rest] = unpack(s->z[2 * rest]);
-                    o.b[rest] = unpack(s->z[2 * rest + 1]);
-                    o.k[rest] = s->k[rest];
-                }
-                store(s, o);
-                return result;
-            }
+        if (s->pix[lane] < 0 || admissible(s, lane))
             continue;
-        }
-        o.a[lane] = unpack(a);
-        o.b[lane] = unpack(b);
-        o.x[lane] = unpack(Extended(s->x[lane]));
-        o.y[lane] = unpack(Extended(s->y[lane]));
+        finishGeneral(s, lane, s->z[2 * lane], s->z[2 * lane + 1], s->k[lane]);
+        const int result = next(s, lane);
+        if (result >= 0)
+            return result;
     }
+    // The orbits in locals while they run (a store through s would be
+    // reloaded after every write of an index), stored back on leaving.
+    Extended za[kLanes], zb[kLanes], x[kLanes], y[kLanes];
+    std::int32_t k[kLanes];
+    const auto load = [&](int lane) {
+        za[lane] = s->z[2 * lane];
+        zb[lane] = s->z[2 * lane + 1];
+        x[lane] = s->x[lane];
+        y[lane] = s->y[lane];
+        k[lane] = s->k[lane];
+    };
+    const auto store = [&](int lane) {
+        s->z[2 * lane] = za[lane];
+        s->z[2 * lane + 1] = zb[lane];
+        s->k[lane] = k[lane];
+    };
+    for (int lane = 0; lane < kLanes; ++lane)
+        load(lane);
     const std::int32_t limit = s->limit;
     for (;;) {
-        // One operation for all three orbits at a time: the processor sees
-        // the three independent chains within its window and overlaps them.
-        // M >= A >= 0.
-        KernelReal A[kLanes], t[kLanes], M[kLanes], B[kLanes], a[kLanes], b[kLanes];
+        // The steps of all three orbits.
+        Extended a[kLanes], b[kLanes];
         bool escaped[kLanes];
-        for (int lane = 0; lane < kLanes; ++lane)
-            A[lane] = square(o.a[lane]);
-        for (int lane = 0; lane < kLanes; ++lane)
-            M[lane] = add(A[lane], square(o.b[lane]));
-        for (int lane = 0; lane < kLanes; ++lane)
-            t[lane] = mul(o.a[lane], o.b[lane]);
-        for (int lane = 0; lane < kLanes; ++lane)
-            B[lane] = subOrdered(M[lane], A[lane]);
-        for (int lane = 0; lane < kLanes; ++lane)
-            b[lane] = add(twice(t[lane]), o.y[lane]);
-        for (int lane = 0; lane < kLanes; ++lane)
-            a[lane] = add(sub(A[lane], B[lane]), o.x[lane]);
-        for (int lane = 0; lane < kLanes; ++lane)
-            escaped[lane] = atLeastFour(M[lane]);
         for (int lane = 0; lane < kLanes; ++lane) {
-            const std::int32_t k = o.k[lane];
-            if (k != limit && !escaped[lane]) {
-                o.a[lane] = a[lane];
-                o.b[lane] = b[lane];
-                o.k[lane] = k + 1;
+            const Extended A = Op::square(za[lane]);
+            const Extended t = Op::mul(za[lane], zb[lane]);
+            const Extended M = Op::addNonNegative(A, Op::square(zb[lane]));
+            escaped[lane] = Op::atLeastFour(M);
+            const Extended B = Op::subOrdered(M, A);
+            a[lane] = Op::add(Op::subNonNegative(A, B), x[lane]);
+            b[lane] = Op::add(Op::twice(t), y[lane]);
+        }
+        // Taken in order, as the x87 kernel takes them.
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const bool atLimit = k[lane] == limit;
+            if (!atLimit && !escaped[lane]) [[likely]] {
+                za[lane] = a[lane];
+                zb[lane] = b[lane];
+                ++k[lane];
                 continue;
             }
-            // The orbit ends: on step k, or at the limit without that step.
-            const bool atLimit = k == limit;
-            s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k);
-            s->steps += atLimit ? k - 1 : k;
-            const int result = next(s, o, lane);
-            if (result < 0)
-                continue;
-            // The other orbits finish this body first; one that ends in it
-            // stays as it is and makes the same step again next time.
-            for (int rest = lane + 1; rest < kLanes; ++rest) {
-                if (o.k[rest] != limit && !escaped[rest]) {
-                    o.a[rest] = a[rest];
-                    o.b[rest] = b[rest];
-                    ++o.k[rest];
-                }
-            }
-            store(s, o);
-            return result;
+            // The orbit ends: escaped on step k, or at the limit without it.
+            s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k[lane]);
+            s->steps += atLimit ? k[lane] - 1 : k[lane];
+            for (int other = 0; other < kLanes; ++other)
+                if (other != lane)
+                    store(other);
+            const int result = next(s, lane);
+            if (result >= 0)
+                return result;
+            load(lane);
         }
         if (--s->passes != 0)
             continue;
         // A checkpoint: leave if an orbit is old enough for the tests.
         const std::int32_t young = s->young;
-        if (o.k[0] >= young || o.k[1] >= young || o.k[2] >= young) {
-            store(s, o);
+        bool old = false;
+        for (int lane = 0; lane < kLanes; ++lane)
+            old = old || k[lane] >= young;
+        if (old) {
+            for (int lane = 0; lane < kLanes; ++lane)
+                store(lane);
             return kCheckpoint;
         }
         s->passes = kBlock;

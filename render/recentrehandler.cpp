@@ -2,6 +2,7 @@
 // is drawn again.
 
 #include <QSize>
+#include <algorithm>
 
 #include "app/fieldtext.h"
 #include "app/tfmandel.h"
@@ -11,10 +12,9 @@
 
 void Tfmandel::superMousedown(QObject *sender, Qt::MouseButton, Qt::KeyboardModifiers, int X, int Y)
 {
-    int n = 1;
-    for (int k = 1; k <= 6; ++k)
-        if (sender == static_cast<QObject *>(thumbnail(k)))
-            n = k;
+    const auto thumbs = thumbnails();
+    const auto found = std::find(thumbs.begin(), thumbs.end(), sender);
+    const int n = found == thumbs.end() ? 1 : int(found - thumbs.begin()) + 1;
     // The factor is read before anything changes: an overflow leaves all as it was.
     const double factor = readNumber(tabelle->cell(1, n));
     const QSize size = thumbnailSize();

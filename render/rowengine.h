@@ -1,6 +1,6 @@
 #pragma once
-// The row engine: a pool of worker threads that computes the rows of one
-// image ahead of the caller. No Qt in here.
+// The row engine: computes the rows of one image ahead of the caller on the
+// worker threads of a row pool. No Qt in here.
 
 #include <cstdint>
 #include <memory>
@@ -8,14 +8,17 @@
 #include "render/geometry.h"
 #include "render/rowworker.h"
 
+class RowPool;
+
 namespace zoom {
 
-// Computes the rows of one image ahead of the caller on a pool of worker
-// threads. The caller takes the rows in order with waitRow.
+// Computes the rows of one image ahead of the caller, one task a worker
+// thread of the pool. The caller takes the rows in order with waitRow.
 class RowEngine
 {
 public:
-    explicit RowEngine(unsigned threads = 0); // 0: one per core
+    explicit RowEngine(unsigned threads = 0); // a pool of its own; 0: one thread per core
+    explicit RowEngine(RowPool &pool);        // the threads of a shared pool
     ~RowEngine();
     RowEngine(const RowEngine &) = delete;
     RowEngine &operator=(const RowEngine &) = delete;

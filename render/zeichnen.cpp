@@ -1,10 +1,11 @@
 // The run toggle and the computation of one image of the zoom series.
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <algorithm>
+#include <cstring>
 
 #include "app/fieldtext.h"
-#include "app/scopeexit.h"
 #include "app/tfmandel.h"
 #include "colour/palette.h"
 #include "numtext/numtext.h"
@@ -14,26 +15,21 @@
 #include "platform/surface.h"
 #include "render/engine.h"
 
-namespace {
-const QString kIdleCaption = QStringLiteral("Vergrößerungen zeichnen");
-const QString kRunCaption = QStringLiteral("Abbruch");
-} // namespace
-
 void Tfmandel::ZeichnenClick(QObject *)
 {
     if (idle) {
         ++runDepth_;
         // However the run ends, also by a number that cannot be read, the
         // toggle is ready for the next press.
-        const ScopeExit ready([this] {
-            Zeichnen->setText(kIdleCaption);
+        const auto ready = qScopeGuard([this] {
+            Zeichnen->setText(QStringLiteral("Vergrößerungen zeichnen"));
             idle = true;
             if (--runDepth_ == 0)
                 finishRun();
         });
         halfSecond_ = counterFrequency() / 2;
         idle = false;
-        Zeichnen->setText(kRunCaption);
+        Zeichnen->setText(QStringLiteral("Abbruch"));
         target.re = ReadReal(Edit1);
         target.im = ReadReal(Edit2);
         for (int n = 1; n <= 6; ++n)
@@ -72,11 +68,8 @@ void Tfmandel::RenderImage(int image, double factor)
             break;
         std::uint8_t *row = work.row(r);
         for (int j = 0; j < w; ++j) {
-            const std::uint8_t index = indices[j];
-            const std::uint8_t *entry = activePalette.data() + 3 * index;
-            row[3 * j] = entry[2];
-            row[3 * j + 1] = entry[1];
-            row[3 * j + 2] = entry[0];
+            const std::uint32_t colour = pictureColour(activePalette, indices[j]);
+            std::memcpy(row + 3 * j, &colour, 3);
         }
         if (storeRows && r < iterations.rows())
             for (int j = 0; j < storeColumns; ++j)

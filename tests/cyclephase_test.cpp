@@ -112,9 +112,8 @@ TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
     const PaletteTable t = distinct();
     for (const auto &c : cases) {
         const CycledColours colours = makeCycledColours(t, c.phase);
-        EXPECT_EQ(colours[3 * c.index], c.blue) << c.index << " " << c.phase;
-        EXPECT_EQ(colours[3 * c.index + 1], c.green) << c.index << " " << c.phase;
-        EXPECT_EQ(colours[3 * c.index + 2], c.red) << c.index << " " << c.phase;
+        EXPECT_EQ(colours[c.index], c.blue | c.green << 8 | c.red << 16)
+                << c.index << " " << c.phase;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QImage>
 
 #include <array>
 #include <cmath>
@@ -30,23 +31,26 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << "overview.bmp is not embedded";
         const QByteArray data = f.readAll();
         bytes_.assign(data.begin(), data.end());
+        image_ = QImage::fromData(data, "BMP");
     }
 
-    static std::uint32_t U16(std::size_t at) { return bytes_[at] | (bytes_[at + 1] << 8); }
-    static std::uint32_t U32(std::size_t at) { return U16(at) | (U16(at + 2) << 16); }
-    static std::int32_t S32(std::size_t at) { return static_cast<std::int32_t>(U32(at)); }
+    // The little-endian field of `size` bytes at `at`.
+    static std::uint32_t field(std::size_t at, int size)
+    {
+        std::uint32_t v = 0;
+        for (int i = size - 1; i >= 0; --i)
+            v = v << 8 | bytes_.at(at + i);
+        return v;
+    }
 
     // Colour-table index of column x, row y counted from the top.
-    static int pixel(int x, int y)
-    {
-        return bytes_.at(kDataOffset + std::size_t(kH - 1 - y) * kRowBytes + x);
-    }
+    static int pixel(int x, int y) { return image_.pixelIndex(x, y); }
 
     // Colour-table entry i as (red, green, blue).
     static std::array<int, 3> colour(int i)
     {
-        const std::size_t at = 54 + 4 * std::size_t(i);
-        return {bytes_.at(at + 2), bytes_.at(at + 1), bytes_.at(at)};
+        const QRgb c = image_.color(i);
+        return {qRed(c), qGreen(c), qBlue(c)};
     }
 
     static bool isBlack(int x, int y) { return colour(pixel(x, y)) == std::array<int, 3>{0, 0, 0}; }
@@ -67,35 +71,43 @@ protected:
     }
 
     static std::vector<unsigned char> bytes_;
+    static QImage image_;
 };
 
 std::vector<unsigned char> OverviewBmp::bytes_;
+QImage OverviewBmp::image_;
 
-TEST_F(OverviewBmp, FileHeader)
+TEST_F(OverviewBmp, Headers)
 {
     ASSERT_EQ(bytes_.size(), 107650u);
-    EXPECT_EQ(bytes_[0], 'B');
-    EXPECT_EQ(bytes_[1], 'M');
-    EXPECT_EQ(U32(2), 107650u);
-    EXPECT_EQ(U16(6), 0u);
-    EXPECT_EQ(U16(8), 0u);
-    EXPECT_EQ(U32(10), 1078u);
-}
-
-TEST_F(OverviewBmp, InformationHeader)
-{
-    ASSERT_EQ(bytes_.size(), 107650u);
-    EXPECT_EQ(U32(14), 40u);     // header size
-    EXPECT_EQ(S32(18), 329);     // width
-    EXPECT_EQ(S32(22), 321);     // height, positive: bottom-up
-    EXPECT_EQ(U16(26), 1u);      // planes
-    EXPECT_EQ(U16(28), 8u);      // bits per pixel
-    EXPECT_EQ(U32(30), 0u);      // no compression
-    EXPECT_EQ(U32(34), 106572u); // image size
-    EXPECT_EQ(S32(38), 2835);    // pixels per metre
-    EXPECT_EQ(S32(42), 2835);
-    EXPECT_EQ(U32(46), 256u); // colours used
-    EXPECT_EQ(U32(50), 256u); // colours important
+    const struct
+    {
+        std::size_t at;
+        int size;
+        std::uint32_t value;
+        const char *what;
+    } fields[] = {
+            {0, 2, 'B' | 'M' << 8, "\"BM\""},
+            {2, 4, 107650, "file size"},
+            {6, 4, 0, "reserved"},
+            {10, 4, 1078, "offset of the pixel data"},
+            {14, 4, 40, "information header size"},
+            {18, 4, 329, "width"},
+            {22, 4, 321, "height, positive: bottom-up"},
+            {26, 2, 1, "planes"},
+            {28, 2, 8, "bits per pixel"},
+            {30, 4, 0, "no compression"},
+            {34, 4, 106572, "image size"},
+            {38, 4, 2835, "pixels per metre horizontally"},
+            {42, 4, 2835, "pixels per metre vertically"},
+            {46, 4, 256, "colours used"},
+            {50, 4, 256, "colours important"},
+    };
+    for (const auto &f : fields)
+        EXPECT_EQ(field(f.at, f.size), f.value) << f.what;
+    ASSERT_EQ(image_.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(image_.size(), QSize(kW, kH));
+    EXPECT_EQ(image_.colorCount(), 256);
 }
 
 TEST_F(OverviewBmp, ColourTableAndPadding)

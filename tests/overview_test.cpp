@@ -1,5 +1,6 @@
 // The overview map: the marker at start, grabbing and dragging it with real
 // mouse events, and what does not move it.
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QMouseEvent>
@@ -52,8 +53,9 @@ TEST_F(OverviewTest, TheMarkerStandsOnTheStartTarget)
     const QImage shot = overviewShot(*window);
     const QImage &picture = window->overviewPicture();
     ASSERT_EQ(picture.size(), QSize(329, 321));
-    // The disc: blue around its centre, the stored picture away from it.
-    for (QPoint p : {QPoint(88, 158), QPoint(92, 162), QPoint(90, 157)})
+    // The disc, 86 ... 93 by 156 ... 163: blue inside its outline, the stored
+    // picture away from it.
+    for (QPoint p : {QPoint(88, 158), QPoint(91, 161), QPoint(90, 157)})
         EXPECT_EQ(shot.pixelColor(p), kBlue) << p.x() << ',' << p.y();
     for (QPoint p :
          {QPoint(0, 0), QPoint(328, 320), QPoint(90, 150), QPoint(100, 160), QPoint(200, 100)})
@@ -158,6 +160,75 @@ TEST_F(OverviewTest, APressAwayFromTheMarkerDuringADragLeavesItGoing)
     EXPECT_EQ(edit1(), QStringLiteral("-2,5"));
     release({0, 0}, Qt::RightButton);
     EXPECT_FALSE(window->dragging);
+}
+
+TEST_F(OverviewTest, OnlyTheLeftButtonCapturesThePointer)
+{
+    // Events as Qt hands them to the box after a press on it, whichever the
+    // button: also from outside the box.
+    const auto deliver = [&](QEvent::Type type, QPoint p, Qt::MouseButton button,
+                             Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(p), QPointF(window->Paintbox->mapToGlobal(p)), button, held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window->Paintbox, &event);
+    };
+    const QEvent::Type kPress = QEvent::MouseButtonPress, kMove = QEvent::MouseMove,
+                       kRelease = QEvent::MouseButtonRelease;
+    const struct
+    {
+        QEvent::Type type;
+        QPoint at;
+        Qt::MouseButton button;
+        Qt::MouseButtons held;
+        bool dragging;
+        const char *edit1;
+    } steps[] = {
+            {kPress, {90, 160}, Qt::RightButton, Qt::RightButton, true, "-1,41"},
+            {kMove, {100, 50}, Qt::NoButton, Qt::RightButton, true, "-1,2841945289"},
+            // No capture: what happens outside the box does not reach it.
+            {kMove, {400, 200}, Qt::NoButton, Qt::RightButton, true, "-1,2841945289"},
+            {kRelease, {400, 200}, Qt::RightButton, Qt::NoButton, true, "-1,2841945289"},
+            // The drag goes on over the box, with no button held, until a
+            // release over the box.
+            {kMove, {144, 150}, Qt::NoButton, Qt::NoButton, true, "-0,7492401216"},
+            {kPress, {-5, 40}, Qt::MiddleButton, Qt::MiddleButton, true, "-0,7492401216"},
+            {kRelease, {-5, 40}, Qt::MiddleButton, Qt::NoButton, true, "-0,7492401216"},
+            {kMove, {0, 0}, Qt::NoButton, Qt::NoButton, true, "-2,5"},
+            {kRelease, {100, 50}, Qt::MiddleButton, Qt::NoButton, false, "-1,2841945289"},
+            // The left button captures: its drag follows the pointer outside,
+            // and its release outside ends the drag.
+            {kPress, {100, 50}, Qt::LeftButton, Qt::LeftButton, true, "-1,2841945289"},
+            {kMove, {-10, 0}, Qt::NoButton, Qt::LeftButton, true, "-2,6215805471"},
+            {kRelease, {400, 0}, Qt::LeftButton, Qt::NoButton, false, "2,3632218845"},
+            {kMove, {90, 160}, Qt::NoButton, Qt::NoButton, false, "2,3632218845"},
+    };
+    int n = 0;
+    for (const auto &s : steps) {
+        deliver(s.type, s.at, s.button, s.held);
+        EXPECT_EQ(window->dragging, s.dragging) << "step " << n;
+        EXPECT_EQ(edit1(), QLatin1String(s.edit1)) << "step " << n;
+        ++n;
+    }
+}
+
+TEST_F(OverviewTest, TheMarkerIsTheDiscInsideItsBoundingBox)
+{
+    // The drawing service's disc for the box (x-4, y-4, x+4, y+4): its right
+    // and bottom edges lie outside, so it covers x-4 ... x+3, y-4 ... y+3.
+    // At (40, 40) the picture is one band, neither blue nor black.
+    window->target = pixelToPlane(40, 40, 329, 321);
+    window->PaintboxPaint();
+    const QImage shot = window->Paintbox->retained().convertToFormat(QImage::Format_RGB32);
+    const QImage picture = window->overviewPicture().convertToFormat(QImage::Format_RGB32);
+    QRect covered;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != picture.pixel(x, y))
+                covered |= QRect(x, y, 1, 1);
+    EXPECT_EQ(covered, QRect(QPoint(36, 36), QPoint(43, 43)));
+    EXPECT_EQ(shot.pixelColor(40, 40), kBlue);
+    EXPECT_EQ(shot.pixelColor(36, 40), QColor(Qt::black));
+    EXPECT_EQ(shot.pixelColor(43, 40), QColor(Qt::black));
 }
 
 TEST_F(OverviewTest, TypedFieldsMoveNeitherTargetNorMarker)

@@ -1,7 +1,7 @@
 // Recolouring a picture from a plane of the iteration store, at odd sizes:
 // every pixel takes the colour of its index from the tick's colours (whose
-// making the cycling maths' tests check), the whole picture at once and in
-// pieces of rows as the cycling tick does, with the thumbnail's rows.
+// making the cycling maths' tests check), in pieces of rows as the cycling
+// tick does, with and without the thumbnail's rows.
 
 #include "colour/cycling.h"
 #include "platform/picture.h"
@@ -29,8 +29,13 @@ PaletteTable distinctPalette()
     return t;
 }
 
-// How the picture (and the thumbnail's rows) get their colours.
-enum class Method { WholePicture, RowsInPiecesOf5, RowsInPiecesOf32WithSurface };
+// How the tick hands out the rows: pieces of so many rows (eight at a time
+// and one at a time inside), with or without the thumbnail's rows.
+struct Method
+{
+    int piece;
+    bool withSurface;
+};
 
 TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
 {
@@ -40,8 +45,7 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
     };
     const Case cases[] = {{1, 1}, {9, 7}, {129, 17}, {130, 41}};
     const std::int32_t phases[] = {0, 1, 254, std::numeric_limits<std::int32_t>::max()};
-    const Method methods[] = {Method::WholePicture, Method::RowsInPiecesOf5,
-                              Method::RowsInPiecesOf32WithSurface};
+    const Method methods[] = {{5, true}, {32, false}, {32, true}};
     const PaletteTable palette = distinctPalette();
     for (const Case &c : cases) {
         // The store two larger in each direction, as the window sizes it; the
@@ -55,47 +59,44 @@ TEST(RecolourPicture, OddSizesMatchTheLiteralLoop)
         for (std::int32_t phase : phases)
             for (Method method : methods) {
                 SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " phase "
-                             + std::to_string(phase) + " method " + std::to_string(int(method)));
+                             + std::to_string(phase) + " pieces of " + std::to_string(method.piece)
+                             + (method.withSurface ? " with" : " without") + " thumbnail");
                 Picture picture(c.width + 3, c.height + 2);
                 // The thumbnail's rows, one pixel wider than the image.
                 constexpr std::uint32_t kUntouched = 0x12345678;
                 std::vector<std::vector<std::uint32_t>>
                         surface(c.height, std::vector<std::uint32_t>(c.width + 1, kUntouched));
                 const CycledColours colours = makeCycledColours(palette, phase);
-                if (method == Method::WholePicture) {
-                    recolourPicture(plane, store.rows(), c.width, c.height, colours, picture);
-                } else {
-                    std::vector<std::uint8_t *> pictureRows;
-                    std::vector<std::uint32_t *> surfaceRows;
-                    for (int y = 0; y < c.height; ++y) {
-                        pictureRows.push_back(picture.row(y));
-                        surfaceRows.push_back(surface[y].data());
-                    }
-                    const bool withSurface = method == Method::RowsInPiecesOf32WithSurface;
-                    const int piece = withSurface ? 32 : 5;
-                    for (int y0 = 0; y0 < c.height; y0 += piece)
-                        recolourRows(plane, store.rows(), c.width, y0,
-                                     std::min(y0 + piece, c.height), makeCycleTables(colours),
-                                     pictureRows.data(),
-                                     withSurface ? surfaceRows.data() : nullptr);
-                    for (int y = 0; y < c.height; ++y)
-                        for (int x = 0; x <= c.width; ++x) {
-                            std::uint32_t want = kUntouched;
-                            if (withSurface && x < c.width) {
-                                const std::uint8_t *bgr = &colours[3 * plane[x][y]];
-                                want = 0xFF000000u | std::uint32_t(bgr[2]) << 16
-                                       | std::uint32_t(bgr[1]) << 8 | bgr[0];
-                            }
-                            ASSERT_EQ(surface[y][x], want)
-                                    << "thumbnail pixel (" << x << ", " << y << ")";
-                        }
+                std::vector<std::uint8_t *> pictureRows;
+                std::vector<std::uint32_t *> surfaceRows;
+                for (int y = 0; y < c.height; ++y) {
+                    pictureRows.push_back(picture.row(y));
+                    surfaceRows.push_back(surface[y].data());
                 }
+                const auto [piece, withSurface] = method;
+                for (int y0 = 0; y0 < c.height; y0 += piece)
+                    recolourRows(plane, store.rows(), c.width, y0, std::min(y0 + piece, c.height),
+                                 colours, pictureRows.data(),
+                                 withSurface ? surfaceRows.data() : nullptr);
+                for (int y = 0; y < c.height; ++y)
+                    for (int x = 0; x <= c.width; ++x) {
+                        std::uint32_t want = kUntouched;
+                        if (withSurface && x < c.width) {
+                            want = 0xFF000000u | colours[plane[x][y]];
+                        }
+                        ASSERT_EQ(surface[y][x], want)
+                                << "thumbnail pixel (" << x << ", " << y << ")";
+                    }
                 for (int y = 0; y < picture.height(); ++y) {
                     const std::uint8_t *row = picture.row(y);
                     for (int x = 0; x < picture.width(); ++x) {
                         std::uint8_t want[3] = {255, 255, 255}; // untouched: white
-                        if (x < c.width && y < c.height)
-                            std::copy_n(&colours[3 * plane[x][y]], 3, want);
+                        if (x < c.width && y < c.height) {
+                            const std::uint32_t colour = colours[plane[x][y]];
+                            want[0] = colour & 0xFF;
+                            want[1] = colour >> 8 & 0xFF;
+                            want[2] = colour >> 16 & 0xFF;
+                        }
                         for (int b = 0; b < 3; ++b)
                             ASSERT_EQ(row[3 * x + b], want[b])
                                     << "pixel (" << x << ", " << y << ") byte " << b;

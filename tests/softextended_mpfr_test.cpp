@@ -69,7 +69,7 @@ protected:
         Rng r(0xF00D + op);
         int checked = 0;
         while (checked < pairs) {
-            const softextgen::Pair p = softextgen::pair(r, false);
+            const softextgen::Pair p = softextgen::pair(r);
             if (!isfinite(p.a) || !isfinite(p.b))
                 continue;
             ++checked;

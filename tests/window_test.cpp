@@ -23,7 +23,6 @@
 
 namespace {
 
-
 TEST_F(WindowTest, ControlsCarryTheirNamesCaptionsAndPlaces)
 {
     EXPECT_EQ(window->windowTitle(),
@@ -188,10 +187,8 @@ TEST(WindowStart, NoFrameShowsTheControlsBeforeTheDefaults)
 {
     Tfmandel window;
     window.show();
-    // Shown but not yet active: nothing of the controls can be painted.
-    EXPECT_FALSE(window.Paintbox->isVisible());
-    EXPECT_FALSE(window.Edit1->isVisible());
-    EXPECT_FALSE(window.tabelle->isVisible());
+    // The controls come with the defaults at the first show (WindowShown);
+    // here the first frames after the activation.
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_TRUE(window.Paintbox->isVisible());
     EXPECT_EQ(window.Edit1->text(), QStringLiteral("-1,41"));
@@ -405,6 +402,115 @@ TEST_F(WindowTest, FixedCellsNeverBecomeCurrent)
     QTest::keyClicks(grid, QStringLiteral("9"));
     EXPECT_EQ(grid->cell(0, 3), QStringLiteral("Bild 3"));
     EXPECT_EQ(grid->cell(1, 4), QStringLiteral("9"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WindowTest, GridCellsLieInsideTheirLines)
+{
+    // Columns 80 wide and rows 20 high, each with its grid line to the right
+    // and below: 2 x (80 + 1) = 162 wide, 7 x (20 + 1) = 147 high.
+    FactorGrid *grid = window->tabelle;
+    for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 2; ++c)
+            EXPECT_EQ(grid->visualItemRect(grid->item(r, c)), QRect(81 * c, 21 * r, 80, 20))
+                    << r << ',' << c;
+    // Down the right end of column 1, where no text reaches: cell colour in
+    // every row and a line after each, then nothing more.
+    grid->clearSelection();
+    const QImage shot = grid->grab().toImage();
+    QList<int> lines;
+    for (int y = 0; y < 147; ++y) {
+        const QColor cell = y < 21 ? QColor(0xF0, 0xF0, 0xF0) : QColor(Qt::white);
+        if (shot.pixelColor(158, y) != cell)
+            lines.append(y);
+    }
+    EXPECT_EQ(lines, QList<int>({20, 41, 62, 83, 104, 125, 146}));
+    EXPECT_NE(shot.pixelColor(80, 30), QColor(Qt::white));
+    EXPECT_EQ(shot.pixelColor(79, 30), QColor(0xF0, 0xF0, 0xF0));
+    EXPECT_EQ(shot.pixelColor(81, 30), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, AClickOnTheCurrentCellOpensItsEditorAtOnce)
+{
+    FactorGrid *grid = window->tabelle;
+    grid->setFocus();
+    grid->setCurrentCell(2, 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(2, 1)).center());
+    // Typed at once after the click: every key reaches the editor.
+    QLineEdit *editor = gridEditor(window.get());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("25"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(grid->cell(1, 2), QStringLiteral("25"));
+    EXPECT_EQ(grid->currentRow(), 3);
+    // A click on a cell that is not current only makes it current.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(5, 1)).center());
+    EXPECT_EQ(grid->currentRow(), 5);
+    EXPECT_EQ(gridEditor(window.get()), nullptr);
+}
+
+// The widget with the keyboard focus after a key on the one that has it.
+QWidget *afterKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    return QApplication::focusWidget();
+}
+
+TEST_F(WindowTest, ThePaletteGroupIsOneTabStopOnTheChosenItem)
+{
+    RadioGroup *group = window->RadioGroup1;
+    ASSERT_EQ(QApplication::focusWidget(), window->Zeichnen);
+    EXPECT_EQ(afterKey(Qt::Key_Backtab, Qt::ShiftModifier), window->Button1);
+    EXPECT_EQ(afterKey(Qt::Key_Backtab, Qt::ShiftModifier), group->item(0));
+    EXPECT_EQ(afterKey(Qt::Key_Backtab, Qt::ShiftModifier), window->Edit2);
+    EXPECT_EQ(afterKey(Qt::Key_Tab), group->item(0));
+    EXPECT_EQ(afterKey(Qt::Key_Tab), window->Button1);
+
+    // After another choice the group is entered on that one.
+    group->setItemIndex(2);
+    window->Edit2->setFocus();
+    EXPECT_EQ(afterKey(Qt::Key_Tab), group->item(2));
+    EXPECT_EQ(afterKey(Qt::Key_Tab), window->Button1);
+    EXPECT_EQ(afterKey(Qt::Key_Backtab, Qt::ShiftModifier), group->item(2));
+    EXPECT_EQ(afterKey(Qt::Key_Backtab, Qt::ShiftModifier), window->Edit2);
+}
+
+TEST_F(WindowTest, ArrowKeysChooseInThePaletteGroupAsAClickDoes)
+{
+    useCheapFactors();
+    RadioGroup *group = window->RadioGroup1;
+    group->item(0)->setFocus();
+    int choices = 0;
+    QObject::connect(group, &RadioGroup::clicked, [&] { ++choices; });
+    const struct
+    {
+        Qt::Key key;
+        int chosen;
+        const char *palette;
+    } steps[] = {
+            {Qt::Key_Right, 1, "SPEZIAL"},  {Qt::Key_Down, 2, "NEON"},
+            {Qt::Key_Right, 3, "STANDARD"}, {Qt::Key_Right, 0, "VERTIGO"},
+            {Qt::Key_Left, 3, "STANDARD"},  {Qt::Key_Up, 2, "NEON"},
+    };
+    int n = 0;
+    for (const auto &s : steps) {
+        EXPECT_EQ(afterKey(s.key), group->item(s.chosen)) << "step " << n;
+        EXPECT_EQ(group->itemIndex(), s.chosen) << "step " << n;
+        EXPECT_EQ(choices, ++n);
+        // RadioGroup1Click ran: the palette is loaded and its run has ended.
+        const PaletteTable chosen = activePalette;
+        LoadPalette(s.palette);
+        EXPECT_EQ(chosen, activePalette) << "step " << n;
+        EXPECT_TRUE(window->idle);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(bool(group->item(i)->focusPolicy() & Qt::TabFocus), i == s.chosen);
+    }
+    EXPECT_NE(window->mandel1->grab().toImage().pixelColor(190, 125), QColor(Qt::white));
 }
 
 } // namespace

@@ -12,9 +12,12 @@
 // The file is kept in resources/ and embedded into the program; this tool is
 // run by hand, never during a build.
 
+#include <QImage>
+#include <QList>
+#include <QString>
+
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -25,10 +28,7 @@ namespace {
 
 constexpr int kWidth = 329;
 constexpr int kHeight = 321;
-constexpr int kRowBytes = (kWidth + 3) / 4 * 4;      // 332
-constexpr int kPixelBytes = kRowBytes * kHeight;     // 106,572
-constexpr int kDataOffset = 14 + 40 + 256 * 4;       // 1078
-constexpr int kFileSize = kDataOffset + kPixelBytes; // 107,650
+constexpr int kDotsPerMetre = 2835; // 72 dots per inch
 constexpr int kIterationLimit = 1000;
 constexpr int kUsedEntries = 75; // entries 0 … 74
 
@@ -119,18 +119,6 @@ Rgb pixelColour(int x, int y)
     return k >= kIterationLimit ? Rgb{0, 0, 0} : bandColour(k);
 }
 
-void put16(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
-{
-    f[at] = static_cast<unsigned char>(v & 0xFF);
-    f[at + 1] = static_cast<unsigned char>((v >> 8) & 0xFF);
-}
-
-void put32(std::vector<unsigned char> &f, std::size_t at, std::uint32_t v)
-{
-    put16(f, at, v & 0xFFFF);
-    put16(f, at + 2, v >> 16);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -205,42 +193,21 @@ int main(int argc, char **argv)
         entryOf[order[i].second] = static_cast<int>(i);
     }
 
-    std::vector<unsigned char> f(kFileSize, 0);
-    // File header.
-    f[0] = 'B';
-    f[1] = 'M';
-    put32(f, 2, kFileSize);
-    put32(f, 10, kDataOffset);
-    // Information header.
-    put32(f, 14, 40);
-    put32(f, 18, kWidth);
-    put32(f, 22, kHeight);
-    put16(f, 26, 1);
-    put16(f, 28, 8);
-    put32(f, 30, 0);
-    put32(f, 34, kPixelBytes);
-    put32(f, 38, 2835);
-    put32(f, 42, 2835);
-    put32(f, 46, 256);
-    put32(f, 50, 256);
-    // Colour table: blue, green, red, 0.
-    for (int i = 0; i < 256; ++i) {
-        f[54 + 4 * i] = static_cast<unsigned char>(table[i][2]);
-        f[54 + 4 * i + 1] = static_cast<unsigned char>(table[i][1]);
-        f[54 + 4 * i + 2] = static_cast<unsigned char>(table[i][0]);
-    }
-    // Pixel data, bottom row first, each row padded with zeros.
-    for (int y = 0; y < kHeight; ++y) {
-        const std::size_t rowStart = kDataOffset + std::size_t(kHeight - 1 - y) * kRowBytes;
+    // Qt's BMP writer gives the stored file's header as it is: 40-byte
+    // information header, uncompressed, the whole colour table, the
+    // resolution set here, rows bottom-up padded to four bytes.
+    QImage image(kWidth, kHeight, QImage::Format_Indexed8);
+    image.fill(0); // also the padding at the end of each row, which is written out
+    QList<QRgb> colours;
+    for (const Rgb &c : table)
+        colours.append(qRgb(c[0], c[1], c[2]));
+    image.setColorTable(colours);
+    image.setDotsPerMeterX(kDotsPerMetre);
+    image.setDotsPerMeterY(kDotsPerMetre);
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            f[rowStart + x] = static_cast<unsigned char>(entryOf.at(finalColour(rows[y][x])));
-    }
-
-    std::FILE *out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        fail("cannot create " + path);
-    const bool ok = std::fwrite(f.data(), 1, f.size(), out) == f.size();
-    if (std::fclose(out) != 0 || !ok)
+            image.scanLine(y)[x] = static_cast<uchar>(entryOf.at(finalColour(rows[y][x])));
+    if (!image.save(QString::fromStdString(path), "BMP"))
         fail("cannot write " + path);
 
     std::printf("%s: %zu colours, %zu merged; entry 0 (%d, %d, %d) %ld pixels\n", path.c_str(),

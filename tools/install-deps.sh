@@ -5,14 +5,16 @@ set -euo pipefail
 
 packages=(
   build-essential cmake g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libmpfr-dev
   xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
-  zlib1g-dev desktop-file-utils appstream dpkg-dev file
+  qt6-svg-dev librsvg2-bin desktop-file-utils appstream dpkg-dev file lintian binutils
   gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
+  weston qt6-wayland
+  dbus dbus-x11 at-spi2-core python3-pyatspi
 )
-[ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core)
+[ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev fonts-dejavu-core)
 # The Debian package: dpkg-shlibdeps computes its dependencies, file tells
 # CPack which installed files are programs.
 [ "${1:-}" = "--with-package-tools" ] && packages+=(dpkg-dev file)

@@ -148,6 +148,46 @@ start_app() {
 
 geom_window() { echo "1124x754+0+0"; }
 
+# stop_app: ends the program started by start_app.
+stop_app() {
+  if [ -n "$E2E_APP_PID" ]; then
+    kill "$E2E_APP_PID" 2>/dev/null || true
+    wait "$E2E_APP_PID" 2>/dev/null || true
+  fi
+  E2E_APP_PID=""
+  WIN=""
+}
+
+# client_origin: "X Y", the screen position of the window's client area.
+client_origin() {
+  xwininfo -id "$WIN" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x, y}'
+}
+
+# wait_pixel X Y RGB TIMEOUT_S [NAME]: until the client area's pixel (X, Y)
+# is RGB ("r,g,b"); the last screenshot stays in $E2E_TMP/NAME.png.
+wait_pixel() {
+  local name="${5:-pixel}" deadline=$(( $(now_ms) + $4 * 1000 ))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    shot_window "$name"
+    [ "$(pixel "$E2E_TMP/$name.png" "$1" "$2")" = "$3" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_region_change GEOM HASH TIMEOUT_S [NAME]: until a region of the client
+# area differs from HASH (its digest before); the screenshot stays in
+# $E2E_TMP/NAME.png.
+wait_region_change() {
+  local name="${4:-changed}" deadline=$(( $(now_ms) + $3 * 1000 ))
+  while [ "$(now_ms)" -lt "$deadline" ]; do
+    shot_window "$name"
+    [ "$(region_hash "$E2E_TMP/$name.png" "$1")" != "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # window_size: "WIDTHxHEIGHT" of the window's client area.
 window_size() {
   local WIDTH HEIGHT

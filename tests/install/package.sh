@@ -36,6 +36,7 @@ check_field Version "$version"
 check_field Architecture "$arch"
 check_field Section math
 check_field Priority optional
+check_field Recommends qt6-wayland
 [[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer '$(field Maintainer)' is not 'Name <address>'"
 description="$(field Description)"
 [ "$(head -n 1 <<<"$description")" = "magnifications and colour animations of the Mandelbrot set" ] \

@@ -1,0 +1,75 @@
+#include "platform/accessibility.h"
+
+#include <QAccessibleWidget>
+#include <QWidget>
+
+#include "platform/accessiblegrid.h"
+#include "platform/factorgrid.h"
+#include "platform/surface.h"
+
+namespace {
+
+// A panel: its children as far as they show. A hidden widget (the overview's
+// stored picture, a panel not yet shown) is nothing a reader should find.
+class AccessiblePanel : public QAccessibleWidget
+{
+public:
+    explicit AccessiblePanel(QWidget *panel)
+        : QAccessibleWidget(panel, QAccessible::Pane)
+    {}
+
+    int childCount() const override { return int(shown().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QList<QWidget *> children = shown();
+        return index >= 0 && index < children.size()
+                       ? QAccessible::queryAccessibleInterface(children.at(index))
+                       : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        if (!child || !child->object())
+            return -1;
+        return int(shown().indexOf(qobject_cast<QWidget *>(child->object())));
+    }
+
+private:
+    QList<QWidget *> shown() const
+    {
+        QList<QWidget *> children;
+        for (QObject *o : widget()->children())
+            if (auto *w = qobject_cast<QWidget *>(o); w && !w->isWindow() && !w->isHidden())
+                children.append(w);
+        return children;
+    }
+};
+
+QAccessibleInterface *factory(const QString &className, QObject *object)
+{
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return nullptr;
+    if (className == QLatin1String("PaintSurface"))
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    if (className == QLatin1String("FactorGrid"))
+        return new AccessibleGrid(static_cast<FactorGrid *>(widget));
+    if (className != QLatin1String("QWidget") || widget->metaObject() != &QWidget::staticMetaObject
+        || widget->isWindow())
+        return nullptr;
+    // The grid's viewport stands for the grid, as in Qt's own views.
+    if (auto *grid = qobject_cast<FactorGrid *>(widget->parentWidget());
+        grid && widget == grid->viewport())
+        return new AccessibleGrid(grid);
+    return new AccessiblePanel(widget);
+}
+
+} // namespace
+
+void installAccessibility()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    (void)installed;
+}
