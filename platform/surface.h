@@ -76,3 +76,7 @@ private:
     bool inPaint_ = false;
     bool captured_ = false; // the left button went down here and is still held
 };
+
+// Copies a blue-green-red picture into a 0xFFRRGGBB image, as far as both
+// reach, row by row from the top-left corner.
+void copyPicture(const QImage &picture, QImage &surface);

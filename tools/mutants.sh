@@ -111,15 +111,15 @@ cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMANDEL_BUILD_TE
 # build_and_run TESTS: builds the programs and runs the filtered tests; the
 # exit status is 2 when a program does not build, 1 when a test fails.
 build_and_run() {
-  local spec program filter
-  for spec in $1; do
-    program="${spec%%:*}"
+  local entry program filter
+  for entry in $1; do
+    program="${entry%%:*}"
     cmake --build "$build" -j"$jobs" --target "$program" >"$work/build.log" 2>&1 || return 2
   done
-  for spec in $1; do
-    program="${spec%%:*}"
+  for entry in $1; do
+    program="${entry%%:*}"
     filter="*"
-    [ "$spec" != "$program" ] && filter="${spec#*:}"
+    [ "$entry" != "$program" ] && filter="${entry#*:}"
     timeout 300 "$build/tests/$program" --gtest_filter="$filter" --gtest_brief=1 \
       >"$work/test.log" 2>&1 || return 1
   done
