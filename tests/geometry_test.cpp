@@ -4,6 +4,7 @@
 #include "platform/extended.h"
 #include "render/geometry.h"
 #include "tests/mpfr_oracle.h"
+#include "tests/random_factor.h"
 
 #include <gtest/gtest.h>
 
@@ -133,24 +134,6 @@ TEST(Geometry, NegativeFactorReversesBothAxes)
     EXPECT_NEAR(g.left, -1.21, 1e-12);
     EXPECT_NEAR(g.top, -0.131579, 1e-6);
     EXPECT_EQ(g.limit, 200);
-}
-
-// Factors from 1e-3 to 1e9 on a logarithmic scale, of both signs, some of
-// them exactly at the clamps.
-double randomFactor(std::mt19937_64 &random)
-{
-    std::uniform_real_distribution<double> exponent(-3.0, 9.0);
-    std::uniform_int_distribution<int> kind(0, 9);
-    switch (kind(random)) {
-    case 0:
-        return 0.1;
-    case 1:
-        return 1e8;
-    case 2:
-        return -std::pow(10.0, exponent(random));
-    default:
-        return std::pow(10.0, exponent(random));
-    }
 }
 
 TEST(Geometry, MatchesOracleOnRandomImages)

@@ -2,6 +2,7 @@
 
 #include "render/recentre.h"
 #include "tests/mpfr_oracle.h"
+#include "tests/random_factor.h"
 
 #include <gtest/gtest.h>
 
@@ -11,24 +12,6 @@
 #include <string>
 
 namespace {
-
-// Factors from 1e-3 to 1e9 on a logarithmic scale, of both signs, some of
-// them exactly at the clamps.
-double randomFactor(std::mt19937_64 &random)
-{
-    std::uniform_real_distribution<double> exponent(-3.0, 9.0);
-    std::uniform_int_distribution<int> kind(0, 9);
-    switch (kind(random)) {
-    case 0:
-        return 0.1;
-    case 1:
-        return 1e8;
-    case 2:
-        return -std::pow(10.0, exponent(random));
-    default:
-        return std::pow(10.0, exponent(random));
-    }
-}
 
 TEST(RecentrePoint, MatchesOracleOnRandomPresses)
 {
