@@ -1,38 +1,54 @@
 #pragma once
-// The operations of one escape-time step on SoftExtended, specialised for
-// the shapes the step takes (a*a, a*b, A + bb with both non-negative, M - A
-// with M >= A, A - B with both non-negative, D + x, t + t + y). Each is
-// rounded on its own, to nearest even, and gives the bits of the general
-// operator, for operands that are zero or normal and results that neither
-// overflow nor fall below the normal range: an orbit of a finite c, which
-// stops once |z|^2 >= 4, stays far inside those bounds. Within them an
-// addition aligns, adds and normalises in 64-bit words and a product needs
-// one 64 x 64 -> 128 multiplication; a zero operand, operands more than 63
-// places apart (so a zero) and total cancellation go to the general
-// operators. Where the
-// signs are known (A + bb, M - A, A - B) the other case is left out.
-// (Branch-free variants, with conditional moves for the order, the signs and
-// the normalisation, made more instructions and ran slower here.)
+// The operations of one escape-time step on the software extended type, in
+// a working form kept in registers between steps: the 64-bit significand
+// and, in a 32-bit word of its own, the sign (bit 15) above the exponent
+// field, as in SoftExtended's two fields but without its 16-bit word and
+// 16-byte slot. Zero has significand 0 (exponent field 0, or 1 after
+// twice()); pack() gives SoftExtended's encoding back.
+//
+// Each operation is specialised for the shape the step gives it (a*a, a*b,
+// A + bb with both non-negative, M - A with M >= A, A - B with both
+// non-negative, D + x, t + t + y), is rounded on its own, to nearest even,
+// and gives the bits of the general operator, for operands that are zero
+// or normal and results that neither overflow nor fall below the normal
+// range: an orbit of a finite c, which stops once |z|^2 >= 4, stays far
+// inside those bounds. The operands of a sum are ordered by their exponents
+// alone; where those are equal and the signs differ, a negative difference
+// is turned round. Within 63 places an addition aligns, adds and
+// normalises in 64-bit words and a product needs one 64 x 64 -> 128
+// multiplication; operands further apart (among them a zero beside a
+// nonzero value) and a cancellation of the whole upper word go to the
+// general operators. (Branch-free variants, with conditional moves for the
+// signs and the carries, made more instructions and ran slower here.)
 //
 // Header-only; no Qt. Needs unsigned __int128 (GCC, Clang; on aarch64 the
 // 64 x 64 -> 128 multiplication is mul and umulh).
 
-#include <bit>
 #include <cstdint>
+#include <utility>
 
 #include "platform/softextended.h"
 
 #if defined(__GNUC__)
 #define SOFTORBIT_INLINE [[gnu::always_inline]] inline
+#define SOFTORBIT_COLD [[gnu::noinline, gnu::cold]]
 #else
 #define SOFTORBIT_INLINE inline
+#define SOFTORBIT_COLD
 #endif
 
 struct SoftOrbit
 {
     using u128 = unsigned __int128;
-    static constexpr unsigned kExpMask = 0x7FFF;
+    static constexpr std::uint32_t kSign = 0x8000;
+    static constexpr std::uint32_t kExpMask = 0x7FFF;
     static constexpr std::uint64_t kIntBit = std::uint64_t{1} << 63;
+
+    struct Value
+    {
+        std::uint64_t m = 0;  // significand, integer bit set unless zero
+        std::uint32_t se = 0; // sign in bit 15, exponent field below it
+    };
 
     // Whether the orbit's operations may take v: zero or normal.
     static constexpr bool admissible(SoftExtended v)
@@ -41,132 +57,206 @@ struct SoftOrbit
         return e != kExpMask && (e != 0 || v.significand_ == 0);
     }
 
-    SOFTORBIT_INLINE static constexpr SoftExtended mul(SoftExtended a, SoftExtended b)
+    static constexpr Value unpack(SoftExtended v) { return {v.significand_, v.signExponent_}; }
+
+    static constexpr SoftExtended pack(Value v)
     {
-        const unsigned sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
-        const int e = static_cast<int>(a.signExponent_ & kExpMask)
-                      + static_cast<int>(b.signExponent_ & kExpMask) - 16382;
-        return product(sign, e, u128(a.significand_) * b.significand_);
+        const std::uint32_t se = v.m != 0 ? v.se : v.se & kSign;
+        return SoftExtended::make(static_cast<std::uint16_t>(se), v.m);
     }
 
-    SOFTORBIT_INLINE static constexpr SoftExtended square(SoftExtended a)
+    SOFTORBIT_INLINE static Value mul(Value a, Value b)
     {
-        const int e = 2 * static_cast<int>(a.signExponent_ & kExpMask) - 16382;
-        return product(0, e, u128(a.significand_) * a.significand_);
+        return product((a.se ^ b.se) & kSign,
+                       static_cast<int>(a.se & kExpMask) + static_cast<int>(b.se & kExpMask),
+                       u128(a.m) * b.m);
     }
 
-    // t + t: exact, the exponent one up (zero stays zero).
-    SOFTORBIT_INLINE static constexpr SoftExtended twice(SoftExtended t)
+    SOFTORBIT_INLINE static Value square(Value a)
     {
-        t.signExponent_ = static_cast<std::uint16_t>(t.signExponent_ + (t.significand_ != 0));
-        return t;
+        const int e = static_cast<int>(a.se & kExpMask);
+        return product(0, e + e, u128(a.m) * a.m);
     }
 
-    SOFTORBIT_INLINE static constexpr SoftExtended add(SoftExtended a, SoftExtended b)
+    // t + t: exact, the exponent one up (a zero stays a zero).
+    SOFTORBIT_INLINE static Value twice(Value t) { return {t.m, t.se + 1}; }
+
+    // v >= 4 for v >= 0.
+    SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
+
+    SOFTORBIT_INLINE static Value add(Value a, Value b)
     {
-        return key(a) < key(b) ? sumOrdered(b, a) : sumOrdered(a, b);
+        const int ea = static_cast<int>(a.se & kExpMask);
+        const int eb = static_cast<int>(b.se & kExpMask);
+        const bool swap = eb > ea;
+        const std::uint64_t bigM = swap ? b.m : a.m;
+        const std::uint64_t smallM = swap ? a.m : b.m;
+        const int e = swap ? eb : ea;
+        const int d = swap ? eb - ea : ea - eb;
+        const std::uint32_t sign = (swap ? b.se : a.se) & kSign;
+        if (((a.se ^ b.se) & kSign) == 0)
+            return sum(sign, e, bigM, smallM, d, a, b);
+        return difference<true>(sign, e, bigM, smallM, d, a, b);
     }
 
-    // a + b for a, b >= 0.
-    SOFTORBIT_INLINE static constexpr SoftExtended addNonNegative(SoftExtended a, SoftExtended b)
+    // a + b for a, b >= 0 (the exponent word is the exponent field).
+    SOFTORBIT_INLINE static Value addNonNegative(Value a, Value b)
     {
-        return key(a) < key(b) ? sumOrdered<kSame>(b, a) : sumOrdered<kSame>(a, b);
+        const bool swap = b.se > a.se;
+        const std::uint64_t bigM = swap ? b.m : a.m;
+        const std::uint64_t smallM = swap ? a.m : b.m;
+        const int e = static_cast<int>(swap ? b.se : a.se);
+        const int d = swap ? static_cast<int>(b.se) - static_cast<int>(a.se)
+                           : static_cast<int>(a.se) - static_cast<int>(b.se);
+        return sum(0, e, bigM, smallM, d, a, b);
     }
 
     // a - b for a >= b >= 0.
-    SOFTORBIT_INLINE static constexpr SoftExtended subOrdered(SoftExtended a, SoftExtended b)
+    SOFTORBIT_INLINE static Value subOrdered(Value a, Value b)
     {
-        return sumOrdered<kOpposite>(a, -b);
+        const int d = static_cast<int>(a.se) - static_cast<int>(b.se);
+        return difference<false>(0, static_cast<int>(a.se), a.m, b.m, d, a, {b.m, b.se | kSign});
     }
 
     // a - b for a, b >= 0.
-    SOFTORBIT_INLINE static constexpr SoftExtended subNonNegative(SoftExtended a, SoftExtended b)
+    SOFTORBIT_INLINE static Value subNonNegative(Value a, Value b)
     {
-        return key(a) < key(b) ? sumOrdered<kOpposite>(-b, a) : sumOrdered<kOpposite>(a, -b);
-    }
-
-    // v >= 4 for v >= 0.
-    SOFTORBIT_INLINE static constexpr bool atLeastFour(SoftExtended v)
-    {
-        return (v.signExponent_ & kExpMask) >= 16383 + 2;
+        const bool swap = b.se > a.se;
+        const std::uint64_t bigM = swap ? b.m : a.m;
+        const std::uint64_t smallM = swap ? a.m : b.m;
+        const int e = static_cast<int>(swap ? b.se : a.se);
+        const int d = swap ? static_cast<int>(b.se) - static_cast<int>(a.se)
+                           : static_cast<int>(a.se) - static_cast<int>(b.se);
+        return difference<true>(swap ? kSign : 0, e, bigM, smallM, d, a, {b.m, b.se | kSign});
     }
 
 private:
     // hi with its top bit set and the bits below it in lo stand for
     // (hi + lo / 2^64) 2^(e - 16383 - 63): rounded to nearest even, to 64 bits.
-    SOFTORBIT_INLINE static constexpr SoftExtended rounded(unsigned sign, int e, std::uint64_t hi,
-                                                           std::uint64_t lo)
+    // hi = lo = 0 is a zero of that sign.
+    SOFTORBIT_INLINE static Value rounded(std::uint32_t sign, int e, std::uint64_t hi,
+                                          std::uint64_t lo)
     {
-        // Up when lo > 2^63, or lo = 2^63 and hi odd: the carry out of this sum.
-        unsigned long long ignored = 0;
-        const bool up = __builtin_uaddll_overflow(lo, 0x7FFFFFFFFFFFFFFFull + (hi & 1), &ignored);
+        // Up when lo > 2^63, or lo = 2^63 and hi odd: the carry out of
+        // lo + 2^63 - 1 + (hi & 1).
+        bool zero = false, carried = false;
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("btq $0, %[hi]\n\tadcq %[half], %[lo]\n\tadcq $0, %[hi]"
+            : [hi] "+r"(hi), [lo] "+r"(lo), "=@ccz"(zero), "=@ccc"(carried)
+            : [half] "r"(0x7FFFFFFFFFFFFFFFull)
+            : "cc");
+#else
+        const std::uint64_t t = lo + 0x7FFFFFFFFFFFFFFFull + (hi & 1);
+        const std::uint64_t up = t < lo;
+        carried = hi + up < hi;
         hi += up;
-        if (hi == 0) [[unlikely]] {
-            if (!up) // a zero product, or 0 + 0 of one sign
-                return SoftExtended::make(static_cast<std::uint16_t>(sign), 0);
+        zero = hi == 0;
+#endif
+        if (zero) [[unlikely]] {
+            if (!carried)
+                return {0, sign};
             // Rounded up past the significand.
-            return SoftExtended::make(static_cast<std::uint16_t>(sign | (e + 1)), kIntBit);
+            return {kIntBit, sign | static_cast<std::uint32_t>(e + 1)};
         }
-        return SoftExtended::make(static_cast<std::uint16_t>(sign | e), hi);
+        return {hi, sign | static_cast<std::uint32_t>(e)};
     }
 
     // A product of two significands, 2^126 <= p < 2^128 (or 0, for a zero
-    // operand), exponent field e before its normalisation by one place.
-    SOFTORBIT_INLINE static constexpr SoftExtended product(unsigned sign, int e, u128 p)
+    // operand); e is the sum of the operands' exponent fields.
+    SOFTORBIT_INLINE static Value product(std::uint32_t sign, int e, u128 p)
     {
         const std::uint64_t ph = static_cast<std::uint64_t>(p >> 64);
         const std::uint64_t pl = static_cast<std::uint64_t>(p);
-        const bool top = (ph >> 63) != 0;
-        return rounded(sign, e - 1 + static_cast<int>(top), top ? ph : (ph << 1) | (pl >> 63),
-                       top ? pl : pl << 1);
+        // Shifted up one place unless the top bit is set, without a branch
+        // (the top bit of a product is as good as random).
+        const unsigned low = static_cast<unsigned>(ph >> 63) ^ 1;
+        return rounded(sign, e - 16382 - static_cast<int>(low), (ph << low) | ((pl >> 63) & low),
+                       pl << low);
     }
 
-    // The magnitude as one number: exponent field, then significand.
-    SOFTORBIT_INLINE static constexpr u128 key(SoftExtended v)
+    // The general operators, for the cases the operations here leave out.
+    SOFTORBIT_COLD static Value general(Value big, Value small)
     {
-        return (u128(v.signExponent_ & kExpMask) << 64) | v.significand_;
+        return unpack(pack(big) + pack(small));
     }
 
-    // Whether the operands' signs are known to agree or to differ.
-    static constexpr int kEither = 0, kSame = 1, kOpposite = 2;
-
-    // a + b for |a| >= |b|. Within 63 places b aligned to a is hi + lo / 2^64
-    // exactly, and the sum is formed in 64-bit words; further apart (rare) the
-    // general operator, and so for b = 0 (exponent field 0: in an orbit a
-    // nonzero value lies thousands of places above). Two zeros of one sign
-    // sum to that zero in rounded(), of two signs to +0 through the general
-    // operator, as total cancellation does.
-    template<int Signs = kEither>
-    SOFTORBIT_INLINE static constexpr SoftExtended sumOrdered(SoftExtended a, SoftExtended b)
+    // The sum of big and small with the same sign: their significands,
+    // the exponent field e of big, d >= 0 places above that of small.
+    SOFTORBIT_INLINE static Value sum(std::uint32_t sign, int e, std::uint64_t bigM,
+                                      std::uint64_t smallM, int d, Value big, Value small)
     {
-        const unsigned sign = a.signExponent_ & 0x8000;
-        const int e = a.signExponent_ & kExpMask;
-        const int d = e - (b.signExponent_ & kExpMask);
         if (d > 63) [[unlikely]]
-            return a + b;
-        const std::uint64_t hi = b.significand_ >> d;
-        const std::uint64_t lo = (b.significand_ << 1) << (63 - d);
-        const bool same = ((a.signExponent_ ^ b.signExponent_) & 0x8000) == 0;
-        if (Signs == kSame || (Signs == kEither && same)) {
-            std::uint64_t sum = a.significand_ + hi;
-            if (sum < hi) { // carried out: one place to the right
-                const std::uint64_t rest = (sum << 63) | (lo >> 1) | (lo & 1);
-                sum = (sum >> 1) | kIntBit;
-                return rounded(sign, e + 1, sum, rest);
-            }
-            return rounded(sign, e, sum, lo);
+            return general(big, small);
+        const std::uint64_t hi = smallM >> d;
+        std::uint64_t lo = (smallM << 1) << (63 - d);
+#if 0
+        // Carried out: one place to the right, the bit shifted out of lo
+        // kept as a sticky bit. Without a branch: whether it carries is as
+        // good as random.
+        std::uint64_t s = bigM, c = 0, sticky;
+        asm("addq %[hi], %[s]\n\t"
+            "setc %b[c]\n\t"
+            "movq %[lo], %[sticky]\n\t"
+            "andq %[c], %[sticky]\n\t"
+            "shrdq %%cl, %[s], %[lo]\n\t"
+            "shrdq %%cl, %[c], %[s]\n\t"
+            "orq %[sticky], %[lo]"
+            : [s] "+r"(s), [lo] "+r"(lo), [c] "+c"(c), [sticky] "=&r"(sticky)
+            : [hi] "r"(hi)
+            : "cc");
+        return rounded(sign, e + static_cast<int>(c), s, lo);
+#else
+        std::uint64_t s = bigM + hi;
+        if (s < hi) { // carried out: one place to the right
+            const std::uint64_t rest = (s << 63) | (lo >> 1) | (lo & 1);
+            s = (s >> 1) | kIntBit;
+            return rounded(sign, e + 1, s, rest);
         }
-        std::uint64_t rh = a.significand_ - hi - (lo != 0);
-        std::uint64_t rl = std::uint64_t{0} - lo;
-        if (static_cast<std::int64_t>(rh) < 0)
-            return rounded(sign, e, rh, rl);
-        if (rh == 0) [[unlikely]]
-            return a + b;
-        const int lz = std::countl_zero(rh); // 1 ... 63
-        rh = (rh << lz) | (rl >> (64 - lz));
-        rl <<= lz;
-        return rounded(sign, e - lz, rh, rl);
+        return rounded(sign, e, s, lo);
+#endif
+    }
+
+    // (hi, lo) shifted left by n, 0 <= n <= 63: the upper word.
+    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo,
+                                                              int n)
+    {
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("shldq %%cl, %1, %0" : "+r"(hi) : "r"(lo), "c"(n) : "cc");
+        return hi;
+#else
+        return (hi << n) | ((lo >> 1) >> (63 - n));
+#endif
+    }
+
+    // The sum of big and small with opposite signs: their significands, the
+    // sign and exponent field e of big, d >= 0 places above that of small.
+    // MayTurn: with d = 0 |small| may exceed |big|.
+    template<bool MayTurn>
+    SOFTORBIT_INLINE static Value difference(std::uint32_t sign, int e, std::uint64_t bigM,
+                                             std::uint64_t smallM, int d, Value big, Value small)
+    {
+        if (d > 63) [[unlikely]]
+            return general(big, small);
+        const std::uint64_t hi = smallM >> d;
+        const std::uint64_t lo = (smallM << 1) << (63 - d);
+        std::uint64_t rh = bigM - hi - (lo != 0);
+        const std::uint64_t rl = std::uint64_t{0} - lo;
+        if (MayTurn) {
+            // Only with d = 0 (so lo = 0) can hi exceed bigM: then the
+            // difference is small - big, of small's sign.
+            const std::uint64_t turn = std::uint64_t{0} - static_cast<std::uint64_t>(bigM < hi);
+            rh = (rh ^ turn) - turn;
+            sign ^= static_cast<std::uint32_t>(turn) & kSign;
+        }
+        if (rh == 0) [[unlikely]] {
+            if (rl == 0)
+                return {0, 0}; // x - x = +0 when rounding to nearest
+            return general(big, small);
+        }
+        const int lz = __builtin_clzll(rh);
+        return rounded(sign, e - lz, shiftedUp(rh, rl, lz), rl << lz);
     }
 };
 
 #undef SOFTORBIT_INLINE
+#undef SOFTORBIT_COLD

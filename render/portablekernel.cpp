@@ -101,39 +101,44 @@ int runRow(RowState *s)
         if (result >= 0)
             return result;
     }
-    // The orbits in locals while they run (a store through s would be
-    // reloaded after every write of an index), stored back on leaving.
-    Extended za[kLanes], zb[kLanes], x[kLanes], y[kLanes];
+    // The orbits in locals while they run, in the operations' working form
+    // (a store through s would be reloaded after every write of an index),
+    // stored back on leaving.
+    using Value = Op::Value;
+    Value za[kLanes], zb[kLanes], x[kLanes], y[kLanes];
     std::int32_t k[kLanes];
     const auto load = [&](int lane) {
-        za[lane] = s->z[2 * lane];
-        zb[lane] = s->z[2 * lane + 1];
-        x[lane] = s->x[lane];
-        y[lane] = s->y[lane];
+        za[lane] = Op::unpack(s->z[2 * lane]);
+        zb[lane] = Op::unpack(s->z[2 * lane + 1]);
+        x[lane] = Op::unpack(Extended(s->x[lane]));
+        y[lane] = Op::unpack(Extended(s->y[lane]));
         k[lane] = s->k[lane];
     };
     const auto store = [&](int lane) {
-        s->z[2 * lane] = za[lane];
-        s->z[2 * lane + 1] = zb[lane];
+        s->z[2 * lane] = Op::pack(za[lane]);
+        s->z[2 * lane + 1] = Op::pack(zb[lane]);
         s->k[lane] = k[lane];
     };
     for (int lane = 0; lane < kLanes; ++lane)
         load(lane);
     const std::int32_t limit = s->limit;
     for (;;) {
-        // The steps of all three orbits.
-        Extended a[kLanes], b[kLanes];
+        // The steps of all three orbits, the lanes written out so that their
+        // values stay in registers.
+        Value a[kLanes], b[kLanes];
         bool escaped[kLanes];
+#pragma GCC unroll 3
         for (int lane = 0; lane < kLanes; ++lane) {
-            const Extended A = Op::square(za[lane]);
-            const Extended t = Op::mul(za[lane], zb[lane]);
-            const Extended M = Op::addNonNegative(A, Op::square(zb[lane]));
+            const Value A = Op::square(za[lane]);
+            const Value t = Op::mul(za[lane], zb[lane]);
+            const Value M = Op::addNonNegative(A, Op::square(zb[lane]));
             escaped[lane] = Op::atLeastFour(M);
-            const Extended B = Op::subOrdered(M, A);
+            const Value B = Op::subOrdered(M, A);
             a[lane] = Op::add(Op::subNonNegative(A, B), x[lane]);
             b[lane] = Op::add(Op::twice(t), y[lane]);
         }
         // Taken in order, as the x87 kernel takes them.
+#pragma GCC unroll 3
         for (int lane = 0; lane < kLanes; ++lane) {
             const bool atLimit = k[lane] == limit;
             if (!atLimit && !escaped[lane]) [[likely]] {

@@ -164,17 +164,27 @@ T reference(char op, T a, T b)
     }
 }
 
+// The operation on SoftExtended operands, through the working form.
+template<SoftOrbit::Value (*F)(SoftOrbit::Value, SoftOrbit::Value)>
+SoftExtended packed(SoftExtended a, SoftExtended b)
+{
+    return Op::pack(F(Op::unpack(a), Op::unpack(b)));
+}
+
 const OrbitOp kOrbitOps[] = {
-    {"mul", '*', Shape::Any, Op::mul},
-    {"square", 's', Shape::Any, [](SoftExtended a, SoftExtended) { return Op::square(a); }},
-    {"add", '+', Shape::Any, Op::add},
+    {"mul", '*', Shape::Any, packed<Op::mul>},
+    {"square", 's', Shape::Any,
+     packed<[](SoftOrbit::Value a, SoftOrbit::Value) { return Op::square(a); }>},
+    {"add", '+', Shape::Any, packed<Op::add>},
     {"twicePlus", 't', Shape::Any,
-     [](SoftExtended a, SoftExtended b) { return Op::add(Op::twice(a), b); }},
-    {"addNonNegative", '+', Shape::NonNegative, Op::addNonNegative},
-    {"subNonNegative", '-', Shape::NonNegative, Op::subNonNegative},
-    {"subOrdered", '-', Shape::Ordered, Op::subOrdered},
+     packed<[](SoftOrbit::Value a, SoftOrbit::Value b) { return Op::add(Op::twice(a), b); }>},
+    {"addNonNegative", '+', Shape::NonNegative, packed<Op::addNonNegative>},
+    {"subNonNegative", '-', Shape::NonNegative, packed<Op::subNonNegative>},
+    {"subOrdered", '-', Shape::Ordered, packed<Op::subOrdered>},
     {"atLeastFour", 'f', Shape::NonNegative,
-     [](SoftExtended a, SoftExtended) { return SoftExtended(static_cast<int>(Op::atLeastFour(a))); }},
+     [](SoftExtended a, SoftExtended) {
+         return SoftExtended(static_cast<int>(Op::atLeastFour(Op::unpack(a))));
+     }},
 };
 
 void PrintTo(const OrbitOp &op, std::ostream *os) { *os << op.name; }
