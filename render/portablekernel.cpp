@@ -89,9 +89,14 @@ int next(RowState *s, int lane)
     return s->idleWhenEmpty != 0 ? -1 : kListEmpty;
 }
 
-} // namespace
-
-int runRow(RowState *s)
+// The kernel itself, compiled twice below: for any x86-64 (or any other
+// processor), and on x86-64 once more for processors with BMI2 and LZCNT,
+// whose shifts by a register count and leading-zero count take fewer
+// instructions; the bits are the same.
+#if defined(__GNUC__)
+[[gnu::always_inline]]
+#endif
+inline int runRowOn(RowState *s)
 {
     for (int lane = 0; lane < kLanes; ++lane) {
         if (s->pix[lane] < 0 || admissible(s, lane))
@@ -172,6 +177,35 @@ int runRow(RowState *s)
         }
         s->passes = kBlock;
     }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("bmi2,lzcnt")]] int runRowBmi2(RowState *s)
+{
+    return runRowOn(s);
+}
+
+int runRowGeneric(RowState *s)
+{
+    return runRowOn(s);
+}
+
+// Asked once, at start-up (before main: the processor model must be read first).
+const bool kBmi2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt");
+}();
+#endif
+
+} // namespace
+
+int runRow(RowState *s)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    return kBmi2 ? runRowBmi2(s) : runRowGeneric(s);
+#else
+    return runRowOn(s);
+#endif
 }
 
 } // namespace zoom::kernel
