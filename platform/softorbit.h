@@ -47,7 +47,7 @@ struct SoftOrbit
     struct Value
     {
         std::uint64_t m = 0;  // significand, integer bit set unless zero
-        std::uint32_t se = 0; // sign in bit 15, exponent field below it
+        std::uint64_t se = 0; // sign in bit 15, exponent field below it
     };
 
     // Whether the orbit's operations may take v: zero or normal.
@@ -61,7 +61,7 @@ struct SoftOrbit
 
     static constexpr SoftExtended pack(Value v)
     {
-        const std::uint32_t se = v.m != 0 ? v.se : v.se & kSign;
+        const std::uint64_t se = v.m != 0 ? v.se : v.se & kSign;
         return SoftExtended::make(static_cast<std::uint16_t>(se), v.m);
     }
 
@@ -84,6 +84,10 @@ struct SoftOrbit
     // v >= 4 for v >= 0.
     SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
 
+    // a + b of any signs, without a branch on them (in an orbit they are as
+    // good as random): both significands two places down in 128 bits, the
+    // smaller aligned to the larger and negated for opposite signs, the sum
+    // turned round when negative, normalised and rounded.
     SOFTORBIT_INLINE static Value add(Value a, Value b)
     {
         const int ea = static_cast<int>(a.se & kExpMask);
@@ -93,10 +97,32 @@ struct SoftOrbit
         const std::uint64_t smallM = swap ? a.m : b.m;
         const int e = swap ? eb : ea;
         const int d = swap ? eb - ea : ea - eb;
-        const std::uint32_t sign = (swap ? b.se : a.se) & kSign;
-        if (((a.se ^ b.se) & kSign) == 0)
-            return sum(sign, e, bigM, smallM, d, a, b);
-        return difference<true>(sign, e, bigM, smallM, d, a, b);
+        std::uint32_t sign = static_cast<std::uint32_t>(swap ? b.se : a.se) & kSign;
+        if (d > 62) [[unlikely]]
+            return general(a, b);
+        // Two's complement in 128 bits: the words inverted, then one added.
+        const std::uint64_t negate = std::uint64_t{0} - (((a.se ^ b.se) >> 15) & 1);
+        const std::uint64_t bl = bigM << 62;
+        std::uint64_t sl = ((smallM << (62 - d)) ^ negate);
+        std::uint64_t sh = ((smallM >> 2) >> d) ^ negate;
+        // (bigM >> 2, bl) + (sh, sl) + (negate & 1), in words.
+        std::uint64_t rl = bl + sl;
+        std::uint64_t rh = (bigM >> 2) + sh + (rl < bl);
+        sl = rl;
+        rl += negate & 1;
+        rh += rl < sl;
+        // Negative: turned round, and the sign with it.
+        const std::uint64_t turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(rh) >> 63);
+        sign ^= static_cast<std::uint32_t>(turn) & kSign;
+        rl ^= turn;
+        rh ^= turn;
+        sl = rl;
+        rl += turn & 1;
+        rh += rl < sl;
+        if (rh == 0) [[unlikely]]
+            return general(a, b);
+        const int lz = __builtin_clzll(rh); // 1 ... 63
+        return rounded(sign, e + 2 - lz, shiftedUp(rh, rl, lz), rl << lz);
     }
 
     // a + b for a, b >= 0 (the exponent word is the exponent field).
