@@ -141,7 +141,7 @@ struct SoftOrbit
     SOFTORBIT_INLINE static Value subOrdered(Value a, Value b)
     {
         const int d = static_cast<int>(a.se) - static_cast<int>(b.se);
-        return difference<false>(0, static_cast<int>(a.se), a.m, b.m, d, a, {b.m, b.se | kSign});
+        return difference<false>(0, static_cast<int>(a.se), a.m, b.m, d, a, b);
     }
 
     // a - b for a, b >= 0.
@@ -153,7 +153,7 @@ struct SoftOrbit
         const int e = static_cast<int>(swap ? b.se : a.se);
         const int d = swap ? static_cast<int>(b.se) - static_cast<int>(a.se)
                            : static_cast<int>(a.se) - static_cast<int>(b.se);
-        return difference<true>(swap ? kSign : 0, e, bigM, smallM, d, a, {b.m, b.se | kSign});
+        return difference<true>(swap ? kSign : 0, e, bigM, smallM, d, a, b);
     }
 
 private:
@@ -187,6 +187,18 @@ private:
         return {hi, sign | static_cast<std::uint32_t>(e)};
     }
 
+    // (hi, lo) shifted left by n, 0 <= n <= 63: the upper word.
+    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo,
+                                                              int n)
+    {
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("shldq %%cl, %1, %0" : "+r"(hi) : "r"(lo), "c"(n) : "cc");
+        return hi;
+#else
+        return (hi << n) | ((lo >> 1) >> (63 - n));
+#endif
+    }
+
     // A product of two significands, 2^126 <= p < 2^128 (or 0, for a zero
     // operand); e is the sum of the operands' exponent fields.
     SOFTORBIT_INLINE static Value product(std::uint32_t sign, int e, u128 p)
@@ -196,14 +208,16 @@ private:
         // Shifted up one place unless the top bit is set, without a branch
         // (the top bit of a product is as good as random).
         const unsigned low = static_cast<unsigned>(ph >> 63) ^ 1;
-        return rounded(sign, e - 16382 - static_cast<int>(low), (ph << low) | ((pl >> 63) & low),
-                       pl << low);
+        return rounded(sign, e - 16382 - static_cast<int>(low),
+                       shiftedUp(ph, pl, static_cast<int>(low)), pl << low);
     }
 
-    // The general operators, for the cases the operations here leave out.
-    SOFTORBIT_COLD static Value general(Value big, Value small)
+    // The general operators, for the cases the operations here leave out:
+    // a + b, or a - b.
+    template<bool Subtract = false>
+    SOFTORBIT_COLD static Value general(Value a, Value b)
     {
-        return unpack(pack(big) + pack(small));
+        return unpack(Subtract ? pack(a) - pack(b) : pack(a) + pack(b));
     }
 
     // The sum of big and small with the same sign: their significands,
@@ -242,27 +256,15 @@ private:
 #endif
     }
 
-    // (hi, lo) shifted left by n, 0 <= n <= 63: the upper word.
-    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo,
-                                                              int n)
-    {
-#if defined(__x86_64__) && defined(__GNUC__)
-        asm("shldq %%cl, %1, %0" : "+r"(hi) : "r"(lo), "c"(n) : "cc");
-        return hi;
-#else
-        return (hi << n) | ((lo >> 1) >> (63 - n));
-#endif
-    }
-
     // The sum of big and small with opposite signs: their significands, the
     // sign and exponent field e of big, d >= 0 places above that of small.
     // MayTurn: with d = 0 |small| may exceed |big|.
     template<bool MayTurn>
     SOFTORBIT_INLINE static Value difference(std::uint32_t sign, int e, std::uint64_t bigM,
-                                             std::uint64_t smallM, int d, Value big, Value small)
+                                             std::uint64_t smallM, int d, Value a, Value b)
     {
         if (d > 63) [[unlikely]]
-            return general(big, small);
+            return general<true>(a, b);
         const std::uint64_t hi = smallM >> d;
         const std::uint64_t lo = (smallM << 1) << (63 - d);
         std::uint64_t rh = bigM - hi - (lo != 0);
@@ -277,7 +279,7 @@ private:
         if (rh == 0) [[unlikely]] {
             if (rl == 0)
                 return {0, 0}; // x - x = +0 when rounding to nearest
-            return general(big, small);
+            return general<true>(a, b);
         }
         const int lz = __builtin_clzll(rh);
         return rounded(sign, e - lz, shiftedUp(rh, rl, lz), rl << lz);
