@@ -84,36 +84,33 @@ struct SoftOrbit
     // v >= 4 for v >= 0.
     SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
 
-    // a + b of any signs, without a branch on them (in an orbit they are as
-    // good as random): both significands two places down in 128 bits, the
-    // smaller aligned to the larger and negated for opposite signs, the sum
-    // turned round when negative, normalised and rounded.
+    // a + b of any signs and order, without a branch on them (in an orbit
+    // they are as good as random): both significands two places down in 128
+    // bits, aligned to the larger exponent, b negated for opposite signs,
+    // the sum turned round when negative, normalised and rounded.
     SOFTORBIT_INLINE static Value add(Value a, Value b)
     {
         const int ea = static_cast<int>(a.se & kExpMask);
         const int eb = static_cast<int>(b.se & kExpMask);
-        const bool swap = eb > ea;
-        const std::uint64_t bigM = swap ? b.m : a.m;
-        const std::uint64_t smallM = swap ? a.m : b.m;
-        const int e = swap ? eb : ea;
-        const int d = swap ? eb - ea : ea - eb;
-        std::uint32_t sign = static_cast<std::uint32_t>(swap ? b.se : a.se) & kSign;
-        if (d > 62) [[unlikely]]
+        const int e = ea > eb ? ea : eb;
+        const int da = e - ea, db = e - eb; // one of them 0
+        if (da + db > 62) [[unlikely]]
             return general(a, b);
-        // Two's complement in 128 bits: the words inverted, then one added.
+        // Both aligned to the larger exponent; b in two's complement in 128
+        // bits for opposite signs (the words inverted, then one added).
         const std::uint64_t negate = std::uint64_t{0} - (((a.se ^ b.se) >> 15) & 1);
-        const std::uint64_t bl = bigM << 62;
-        std::uint64_t sl = ((smallM << (62 - d)) ^ negate);
-        std::uint64_t sh = ((smallM >> 2) >> d) ^ negate;
-        // (bigM >> 2, bl) + (sh, sl) + (negate & 1), in words.
-        std::uint64_t rl = bl + sl;
-        std::uint64_t rh = (bigM >> 2) + sh + (rl < bl);
-        sl = rl;
+        const std::uint64_t al = a.m << (62 - da);
+        const std::uint64_t bl = (b.m << (62 - db)) ^ negate;
+        const std::uint64_t bh = ((b.m >> 2) >> db) ^ negate;
+        // (ah, al) + (bh, bl) + (negate & 1), in words.
+        std::uint64_t rl = al + bl;
+        std::uint64_t rh = ((a.m >> 2) >> da) + bh + (rl < al);
+        std::uint64_t sl = rl;
         rl += negate & 1;
         rh += rl < sl;
-        // Negative: turned round, and the sign with it.
+        // Negative (|b| > |a|, signs opposite): turned round, b's sign.
         const std::uint64_t turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(rh) >> 63);
-        sign ^= static_cast<std::uint32_t>(turn) & kSign;
+        const std::uint32_t sign = static_cast<std::uint32_t>((a.se ^ turn) & kSign);
         rl ^= turn;
         rh ^= turn;
         sl = rl;
