@@ -1,9 +1,9 @@
 #pragma once
 // The operations of one escape-time step on the software extended type, in
-// a working form kept in registers between steps: the 64-bit significand
-// and, in a 32-bit word of its own, the sign (bit 15) above the exponent
-// field, as in SoftExtended's two fields but without its 16-bit word and
-// 16-byte slot. Zero has significand 0 (exponent field 0, or 1 after
+// a working form that the kernel keeps in registers between steps: the
+// 64-bit significand, and the sign (bit 15) above the exponent field in a
+// 64-bit word of its own (SoftExtended's two fields without its 16-bit word
+// and 16-byte slot). Zero has significand 0 (exponent field 0, or 1 after
 // twice()); pack() gives SoftExtended's encoding back.
 //
 // Each operation is specialised for the shape the step gives it (a*a, a*b,
@@ -12,20 +12,23 @@
 // and gives the bits of the general operator, for operands that are zero
 // or normal and results that neither overflow nor fall below the normal
 // range: an orbit of a finite c, which stops once |z|^2 >= 4, stays far
-// inside those bounds. The operands of a sum are ordered by their exponents
-// alone; where those are equal and the signs differ, a negative difference
-// is turned round. Within 63 places an addition aligns, adds and
-// normalises in 64-bit words and a product needs one 64 x 64 -> 128
-// multiplication; operands further apart (among them a zero beside a
-// nonzero value) and a cancellation of the whole upper word go to the
-// general operators. (Branch-free variants, with conditional moves for the
-// signs and the carries, made more instructions and ran slower here.)
+// inside those bounds. A product needs one 64 x 64 -> 128 multiplication;
+// an addition aligns, adds and normalises in 64-bit words. Operands more
+// than 62 or 63 places apart (among them a zero beside a nonzero value) and
+// a cancellation of the whole upper word go to the general operators.
+//
+// Branches: a product is normalised, and a sum of unknown signs (D + x,
+// t + t + y) formed, without a branch, as those branches went wrong often
+// in an orbit. The sums of known signs keep theirs on the operands' order
+// and the carry: conditional moves there, and the branch-free form of the
+// sum of unknown signs, made more instructions and ran slower.
 //
 // Header-only; no Qt. Needs unsigned __int128 (GCC, Clang; on aarch64 the
-// 64 x 64 -> 128 multiplication is mul and umulh).
+// 64 x 64 -> 128 multiplication is mul and umulh). On x86-64 the rounding
+// and the double shift are written out in assembly (GCC and Clang make
+// longer sequences of them).
 
 #include <cstdint>
-#include <utility>
 
 #include "platform/softextended.h"
 
@@ -185,8 +188,7 @@ private:
     }
 
     // (hi, lo) shifted left by n, 0 <= n <= 63: the upper word.
-    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo,
-                                                              int n)
+    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo, int n)
     {
 #if defined(__x86_64__) && defined(__GNUC__)
         asm("shldq %%cl, %1, %0" : "+r"(hi) : "r"(lo), "c"(n) : "cc");
@@ -217,32 +219,16 @@ private:
         return unpack(Subtract ? pack(a) - pack(b) : pack(a) + pack(b));
     }
 
-    // The sum of big and small with the same sign: their significands,
-    // the exponent field e of big, d >= 0 places above that of small.
+    // a + b with the same sign: the significands of the larger (by exponent)
+    // and the smaller, the exponent field e of the larger, d >= 0 places
+    // above that of the smaller.
     SOFTORBIT_INLINE static Value sum(std::uint32_t sign, int e, std::uint64_t bigM,
-                                      std::uint64_t smallM, int d, Value big, Value small)
+                                      std::uint64_t smallM, int d, Value a, Value b)
     {
         if (d > 63) [[unlikely]]
-            return general(big, small);
+            return general(a, b);
         const std::uint64_t hi = smallM >> d;
-        std::uint64_t lo = (smallM << 1) << (63 - d);
-#if 0
-        // Carried out: one place to the right, the bit shifted out of lo
-        // kept as a sticky bit. Without a branch: whether it carries is as
-        // good as random.
-        std::uint64_t s = bigM, c = 0, sticky;
-        asm("addq %[hi], %[s]\n\t"
-            "setc %b[c]\n\t"
-            "movq %[lo], %[sticky]\n\t"
-            "andq %[c], %[sticky]\n\t"
-            "shrdq %%cl, %[s], %[lo]\n\t"
-            "shrdq %%cl, %[c], %[s]\n\t"
-            "orq %[sticky], %[lo]"
-            : [s] "+r"(s), [lo] "+r"(lo), [c] "+c"(c), [sticky] "=&r"(sticky)
-            : [hi] "r"(hi)
-            : "cc");
-        return rounded(sign, e + static_cast<int>(c), s, lo);
-#else
+        const std::uint64_t lo = (smallM << 1) << (63 - d);
         std::uint64_t s = bigM + hi;
         if (s < hi) { // carried out: one place to the right
             const std::uint64_t rest = (s << 63) | (lo >> 1) | (lo & 1);
@@ -250,12 +236,13 @@ private:
             return rounded(sign, e + 1, s, rest);
         }
         return rounded(sign, e, s, lo);
-#endif
     }
 
-    // The sum of big and small with opposite signs: their significands, the
-    // sign and exponent field e of big, d >= 0 places above that of small.
-    // MayTurn: with d = 0 |small| may exceed |big|.
+    // a - b for a, b >= 0: the significands of the larger (by exponent) and
+    // the smaller, the sign the difference has when the larger is the larger
+    // in value, the exponent field e of the larger, d >= 0 places above that
+    // of the smaller. MayTurn: with d = 0 the smaller may be the larger in
+    // value.
     template<bool MayTurn>
     SOFTORBIT_INLINE static Value difference(std::uint32_t sign, int e, std::uint64_t bigM,
                                              std::uint64_t smallM, int d, Value a, Value b)

@@ -190,7 +190,8 @@ int runRowGeneric(RowState *s)
     return runRowOn(s);
 }
 
-// Asked once, at start-up (before main: the processor model must be read first).
+// Asked once, at start-up; an initialiser that runs before main must have
+// the processor model read first.
 const bool kBmi2 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt");
