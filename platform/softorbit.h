@@ -156,6 +156,26 @@ struct SoftOrbit
         return difference<true>(swap ? kSign : 0, e, bigM, smallM, d, a, b);
     }
 
+    // Whether a >= b, for a, b >= 0.
+    SOFTORBIT_INLINE static bool notBelow(Value a, Value b)
+    {
+        return a.se != b.se ? a.se > b.se : a.m >= b.m;
+    }
+
+    // A - (M - A) for M = A + bb rounded and 0 <= bb <= A: then A <= M <= 2A,
+    // so M - A and 2A - M are exact (Sterbenz), and the step's difference is
+    // 2A - M, with no rounding. M's exponent is A's or one above.
+    SOFTORBIT_INLINE static Value twiceMinus(Value a, Value m)
+    {
+        const std::uint64_t up = m.se - a.se; // 0 or 1
+        // 2A - M in units of M's last place: a.m - m.m or 2 a.m - m.m.
+        const std::uint64_t r = a.m + (a.m & (up - 1)) - m.m;
+        if (r == 0) [[unlikely]]
+            return {0, 0};
+        const int lz = __builtin_clzll(r);
+        return {r << lz, a.se + up - static_cast<std::uint64_t>(lz)};
+    }
+
 private:
     // hi with its top bit set and the bits below it in lo stand for
     // (hi + lo / 2^64) 2^(e - 16383 - 63): rounded to nearest even, to 64 bits.

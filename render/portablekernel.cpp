@@ -136,10 +136,13 @@ inline int runRowOn(RowState *s)
         for (int lane = 0; lane < kLanes; ++lane) {
             const Value A = Op::square(za[lane]);
             const Value t = Op::mul(za[lane], zb[lane]);
-            const Value M = Op::addNonNegative(A, Op::square(zb[lane]));
+            const Value bb = Op::square(zb[lane]);
+            const Value M = Op::addNonNegative(A, bb);
             escaped[lane] = Op::atLeastFour(M);
-            const Value B = Op::subOrdered(M, A);
-            a[lane] = Op::add(Op::subNonNegative(A, B), x[lane]);
+            // D = A - B with B = M - A; without rounding for bb <= A.
+            const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
+                                                : Op::subNonNegative(A, Op::subOrdered(M, A));
+            a[lane] = Op::add(D, x[lane]);
             b[lane] = Op::add(Op::twice(t), y[lane]);
         }
         // Taken in order, as the x87 kernel takes them.

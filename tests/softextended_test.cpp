@@ -159,6 +159,10 @@ T reference(char op, T a, T b)
         return a - b;
     case 't':
         return a + a + b;
+    case 'd': // the step's difference A - B, B = M - A, M = A + bb
+        return a - ((a + b) - a);
+    case 'g':
+        return T(static_cast<int>(a >= b));
     default: // 'f'
         return T(static_cast<int>(a >= T(4)));
     }
@@ -181,6 +185,14 @@ const OrbitOp kOrbitOps[] = {
     {"addNonNegative", '+', Shape::NonNegative, packed<Op::addNonNegative>},
     {"subNonNegative", '-', Shape::NonNegative, packed<Op::subNonNegative>},
     {"subOrdered", '-', Shape::Ordered, packed<Op::subOrdered>},
+    {"twiceMinus", 'd', Shape::Ordered,
+     packed<[](SoftOrbit::Value a, SoftOrbit::Value b) {
+         return Op::twiceMinus(a, Op::addNonNegative(a, b));
+     }>},
+    {"notBelow", 'g', Shape::NonNegative,
+     [](SoftExtended a, SoftExtended b) {
+         return SoftExtended(static_cast<int>(Op::notBelow(Op::unpack(a), Op::unpack(b))));
+     }},
     {"atLeastFour", 'f', Shape::NonNegative,
      [](SoftExtended a, SoftExtended) {
          return SoftExtended(static_cast<int>(Op::atLeastFour(Op::unpack(a))));
