@@ -24,6 +24,7 @@
 #include "platform/surface.h"
 #include "platform/counter.h"
 #include "tests/window_fixture.h"
+#include "tests/distinct_palette.h"
 
 namespace {
 
@@ -36,19 +37,6 @@ PaletteTable stored(const char *name)
     const PaletteTable table = activePalette;
     activePalette = saved;
     return table;
-}
-
-// A table whose 256 entries all differ (the red byte is the entry number),
-// so that every wrong entry shows as a wrong colour.
-PaletteTable distinct()
-{
-    PaletteTable t{};
-    for (int k = 0; k < 256; ++k) {
-        t[3 * k] = static_cast<std::uint8_t>(k);
-        t[3 * k + 1] = static_cast<std::uint8_t>(k * 7);
-        t[3 * k + 2] = static_cast<std::uint8_t>(255 - k);
-    }
-    return t;
 }
 
 QRgb entryColour(const PaletteTable &t, int entry)
@@ -239,7 +227,7 @@ TEST_F(ColourTest, CyclingBeforeAnyRunFillsEveryThumbnailWithEntryZero)
 
 TEST_F(ColourTest, FirstTickAfterTheLayoutHasPhaseOne)
 {
-    const PaletteTable t = distinct();
+    const PaletteTable t = distinctPalette();
     activePalette = t;
     fillStore(mixed);
     const struct
@@ -315,7 +303,7 @@ TEST_F(ColourTest, AtPhase254TheThumbnailsShowTheColoursOfTheRun)
 
 TEST_F(ColourTest, IndexZeroNeverChangesColour)
 {
-    const PaletteTable t = distinct();
+    const PaletteTable t = distinctPalette();
     activePalette = t;
     fillStore(mixed);
     std::vector<std::pair<int, int>> zeros; // of image 2
@@ -382,7 +370,7 @@ TEST_F(ColourTest, OffAndOnResumesThePhase)
 
 TEST_F(ColourTest, PhaseWrapsFromTheTopOfTheRangeTo255)
 {
-    const PaletteTable t = distinct();
+    const PaletteTable t = distinctPalette();
     activePalette = t;
     fillStore(mixed);
     for (int i = 1; i <= 6; ++i) {
@@ -406,7 +394,7 @@ TEST_F(ColourTest, PhaseWrapsFromTheTopOfTheRangeTo255)
 
 TEST_F(ColourTest, LayoutRestartsThePhaseAndTheNextTickShowsTheStoreAtTheNewSize)
 {
-    const PaletteTable t = distinct();
+    const PaletteTable t = distinctPalette();
     activePalette = t;
     // No zeros in the store: the cells that a larger layout adds are its only zeros.
     fillStore([](int i, int x, int y) { return static_cast<std::uint8_t>((x + y + i) % 255 + 1); });

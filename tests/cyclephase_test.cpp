@@ -10,22 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "tests/distinct_palette.h"
+
 namespace {
 
 constexpr std::int32_t kMaxPhase = std::numeric_limits<std::int32_t>::max();
-
-// A table whose 256 entries all differ (the red byte is the entry number),
-// so that every wrong entry shows as a wrong colour.
-PaletteTable distinct()
-{
-    PaletteTable t{};
-    for (int k = 0; k < 256; ++k) {
-        t[3 * k] = static_cast<std::uint8_t>(k);
-        t[3 * k + 1] = static_cast<std::uint8_t>(k * 7);
-        t[3 * k + 2] = static_cast<std::uint8_t>(255 - k);
-    }
-    return t;
-}
 
 TEST(CycledEntry, MapsIndexAndPhaseToAnEntry)
 {
@@ -97,7 +86,7 @@ TEST(NextCyclePhase, CountsUpAndWrapsTo255)
 
 TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
 {
-    // distinct(): entry e is red e, green 7e mod 256, blue 255 - e.
+    // distinctPalette(): entry e is red e, green 7e mod 256, blue 255 - e.
     const struct
     {
         int index;
@@ -109,7 +98,7 @@ TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
             {128, 254, 127, 128, 128},  {1, 1000, 18, 123, 237},     {127, kMaxPhase, 0, 249, 255},
             {255, kMaxPhase, 127, 128, 128},
     };
-    const PaletteTable t = distinct();
+    const PaletteTable t = distinctPalette();
     for (const auto &c : cases) {
         const CycledColours colours = makeCycledColours(t, c.phase);
         EXPECT_EQ(colours[c.index], c.blue | c.green << 8 | c.red << 16)

@@ -71,6 +71,9 @@ mutant abort-ignored render/zeichnen.cpp 'widget_tests:RunTest.*' \
 mutant drag-target overview/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
   "if (w.dragIndex == 1)" \
   "if (w.dragIndex == 0)"
+mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
+  "if (activated_ && runDepth_ == 0 && MaPanel->size() != laidOut_)" \
+  "if (activated_ && MaPanel->size() != laidOut_)"
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"

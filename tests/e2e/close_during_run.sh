@@ -13,14 +13,13 @@ running=""
 for _ in $(seq 1 50); do
   sleep 0.2
   app_alive || fail "the program ended during the run"
-  shot_window poll
-  if [ "$(zeichnen_state "$E2E_TMP/poll.png")" = running ]; then
+  shot_region poll "$ZEICHNEN_TEXT_GEOM"
+  if [ "$(zeichnen_state "$E2E_TMP/poll.png" "${ZEICHNEN_TEXT_GEOM%%+*}+0+0")" = running ]; then
     c1="$(cpu_ticks)"; sleep 0.3; c2="$(cpu_ticks)"
     if [ $((c2 - c1)) -gt 5 ]; then running=1; break; fi
   fi
 done
 [ -n "$running" ] || fail "no run in progress (no \"Abbruch\" on the button while computing)"
-mv "$E2E_TMP/poll.png" "$E2E_TMP/running.png"
 log "run in progress"
 
 "$E2E_WM_DELETE" "$WIN" || fail "could not send WM_DELETE_WINDOW to window $WIN"

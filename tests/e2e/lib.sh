@@ -242,9 +242,10 @@ thumb_is_white() {
 
 # ---- screenshots ------------------------------------------------------------
 
-# shot_window NAME: the window's client area into $E2E_TMP/NAME.png.
+# shot_window NAME [ppm]: the window's client area into $E2E_TMP/NAME.png, or
+# NAME.ppm (uncompressed: half the cost, for polling).
 shot_window() {
-  import -window "$WIN" "$E2E_TMP/$1.png" 2>/dev/null || fail "screenshot '$1' failed"
+  import -window "$WIN" -depth 8 "$E2E_TMP/$1.${2:-png}" 2>/dev/null || fail "screenshot '$1' failed"
 }
 
 # shot_region NAME GEOM: one region of the client area into $E2E_TMP/NAME.png.
@@ -277,17 +278,27 @@ differing_pixels() {
 # the button nearly to its left edge, "Abbruch" stands in the middle only; so
 # the idle caption is the one with text in the button's left 60 pixels.
 # zeichnen_state IMAGE: "idle" or "running".
+# zeichnen_state IMAGE [GEOM]: GEOM where the caption's left part lies in
+# IMAGE, for an image of less than the window.
+ZEICHNEN_TEXT_GEOM=50x15+94+381
 zeichnen_state() {
-  if [ "$(dark_pixels "$1" 50x15+94+381)" -gt 20 ]; then echo idle; else echo running; fi
+  if [ "$(dark_pixels "$1" "${2:-$ZEICHNEN_TEXT_GEOM}")" -gt 20 ]; then echo idle; else echo running; fi
 }
 
 # thumbs_equal_reference IMAGE PREFIX: compares thumbnail 1 ... 6 of a window
 # screenshot with PREFIX-1.ppm ... PREFIX-6.ppm; reports every mismatch.
 thumbs_equal_reference() {
-  local image="$1" prefix="$2" n bad=0 d
+  local image="$1" prefix="$2" n bad=0 d crops=()
+  # All six crops in one pass, as binary PPM with the reference's header, so
+  # that equal pixels are equal bytes; only a mismatch is counted in pixels.
   for n in 1 2 3 4 5 6; do
-    crop "$image" "${THUMB_W}x${THUMB_H}+${THUMB_X[$n]}+${THUMB_Y[$n]}" "$E2E_TMP/thumb-$n.png"
-    d="$(differing_pixels "$E2E_TMP/thumb-$n.png" "$prefix-$n.ppm")"
+    crops+=(\( +clone -crop "${THUMB_W}x${THUMB_H}+${THUMB_X[$n]}+${THUMB_Y[$n]}" +repage
+            -depth 8 -write "ppm:$E2E_TMP/thumb-$n.ppm" +delete \))
+  done
+  convert "$image" "${crops[@]}" null:
+  for n in 1 2 3 4 5 6; do
+    cmp -s "$E2E_TMP/thumb-$n.ppm" "$prefix-$n.ppm" && continue
+    d="$(differing_pixels "$E2E_TMP/thumb-$n.ppm" "$prefix-$n.ppm")"
     if [ "$d" != "0" ]; then
       echo "  thumbnail $n differs from $(basename "$prefix")-$n.ppm in $d pixels"
       bad=1
@@ -331,9 +342,9 @@ wait_run_end() {
   lastcpu="$(cpu_ticks)"
   while [ "$(now_ms)" -lt "$deadline" ]; do
     app_alive || fail "the program ended during a run"
-    shot_window "poll"
-    cur="$(region_hash "$E2E_TMP/poll.png" "$THUMBS_GEOM")"
-    state="$(zeichnen_state "$E2E_TMP/poll.png")"
+    shot_window poll ppm
+    cur="$(region_hash "$E2E_TMP/poll.ppm" "$THUMBS_GEOM")"
+    state="$(zeichnen_state "$E2E_TMP/poll.ppm")"
     cpu="$(cpu_ticks)"
     if [ "$cur" != "$before" ] || [ "$state" = running ]; then seen=1; fi
     [ -z "${E2E_DEBUG:-}" ] || log "poll: seen=$seen button=$state thumbs=${cur:0:8} cpu+$((cpu - lastcpu))"
@@ -343,22 +354,38 @@ wait_run_end() {
       still=0
     fi
     if [ "$still" -ge 2 ]; then
-      mv "$E2E_TMP/poll.png" "$E2E_TMP/run-end.png"
+      convert "$E2E_TMP/poll.ppm" "$E2E_TMP/run-end.png"
       log "run ended"
       return 0
     fi
     last="$cur"
     lastcpu="$cpu"
-    sleep 0.2
+    sleep 0.1
   done
   [ "$seen" = 1 ] || fail "no run was seen within ${timeout} s (thumbnails unchanged, no \"Abbruch\")"
   fail "the run did not end within ${timeout} s"
 }
 
 # make_reference RE IM PALETTE...: the six expected images in $E2E_TMP/ref.
+# The literal loop takes about a second per set; the scenarios share the sets
+# they have in common through a cache next to SHOT_DIR, keyed by the tool and
+# its arguments, filled under a lock by whichever scenario comes first.
 make_reference() {
+  local cache key
+  cache="$(dirname "$E2E_SHOTS")/reference-cache"
+  key="$( { md5sum <"$E2E_REFERENCE"; echo "$* ${E2E_REF_SIZE:-} ${E2E_REF_FACTORS:-}"; } | md5sum | cut -c1-32)"
+  mkdir -p "$cache"
+  (
+    flock 9
+    if [ ! -d "$cache/$key" ]; then
+      rm -rf "$cache/$key.new"
+      mkdir -p "$cache/$key.new"
+      QT_QPA_PLATFORM=offscreen "$E2E_REFERENCE" "$cache/$key.new" "$@" || exit 1
+      mv "$cache/$key.new" "$cache/$key"
+    fi
+  ) 9>"$cache/lock" || fail "the reference tool failed"
   mkdir -p "$E2E_TMP/ref"
-  QT_QPA_PLATFORM=offscreen "$E2E_REFERENCE" "$E2E_TMP/ref" "$@" || fail "the reference tool failed"
+  cp "$cache/$key"/* "$E2E_TMP/ref/"
 }
 
 pass() {

@@ -112,9 +112,10 @@ shot_window() {
   local geom="${CLIENT_W}x${CLIENT_H}+${CLIENT_X}+${CLIENT_Y}"
   if [ -n "$WESTON_HEADLESS" ]; then
     shot_screen "$E2E_TMP/screen.png"
-    convert "$E2E_TMP/screen.png" -crop "$geom" +repage "$E2E_TMP/$1.png" || fail "screenshot '$1' failed"
+    convert "$E2E_TMP/screen.png" -crop "$geom" +repage "$E2E_TMP/$1.${2:-png}" || fail "screenshot '$1' failed"
   else
-    import -window root -crop "$geom" +repage "$E2E_TMP/$1.png" 2>/dev/null || fail "screenshot '$1' failed"
+    import -window root -crop "$geom" +repage -depth 8 "$E2E_TMP/$1.${2:-png}" 2>/dev/null ||
+      fail "screenshot '$1' failed"
   fi
 }
 shot_region() {
