@@ -1,6 +1,10 @@
 #include "platform/softorbit.h"
 #include "render/rowkernel.h"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <cpuid.h>
+#endif
+
 // The kernel in C++, for the software extended type, in the x87 kernel's
 // order: orbit 0, 1, 2 in turn, each first tested at the limit, then stepped
 // and tested for escape, an ended orbit's slot handed to the next pixel
@@ -193,12 +197,19 @@ int runRowGeneric(RowState *s)
     return runRowOn(s);
 }
 
-// Asked once, at start-up; an initialiser that runs before main must have
-// the processor model read first.
-const bool kBmi2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt");
-}();
+// BMI2 (CPUID leaf 7, EBX bit 8) and LZCNT (leaf 0x80000001, ECX bit 5),
+// asked once, at start-up.
+bool hasBmi2AndLzcnt()
+{
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 || (b & (1u << 8)) == 0)
+        return false;
+    if (__get_cpuid(0x80000001u, &a, &b, &c, &d) == 0)
+        return false;
+    return (c & (1u << 5)) != 0;
+}
+
+const bool kBmi2 = hasBmi2AndLzcnt();
 #endif
 
 } // namespace
