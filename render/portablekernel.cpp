@@ -97,10 +97,7 @@ int next(RowState *s, int lane)
 // processor), and on x86-64 once more for processors with BMI2 and LZCNT,
 // whose shifts by a register count and leading-zero count take fewer
 // instructions; the bits are the same.
-#if defined(__GNUC__)
-[[gnu::always_inline]]
-#endif
-inline int runRowOn(RowState *s)
+[[gnu::always_inline]] inline int runRowOn(RowState *s)
 {
     for (int lane = 0; lane < kLanes; ++lane) {
         if (s->pix[lane] < 0 || admissible(s, lane))
