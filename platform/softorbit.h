@@ -128,13 +128,8 @@ struct SoftOrbit
     // a + b for a, b >= 0 (the exponent word is the exponent field).
     SOFTORBIT_INLINE static Value addNonNegative(Value a, Value b)
     {
-        const bool swap = b.se > a.se;
-        const std::uint64_t bigM = swap ? b.m : a.m;
-        const std::uint64_t smallM = swap ? a.m : b.m;
-        const int e = static_cast<int>(swap ? b.se : a.se);
-        const int d = swap ? static_cast<int>(b.se) - static_cast<int>(a.se)
-                           : static_cast<int>(a.se) - static_cast<int>(b.se);
-        return sum(0, e, bigM, smallM, d, a, b);
+        const Ordered o = ordered(a, b);
+        return sum(0, o.e, o.bigM, o.smallM, o.d, a, b);
     }
 
     // a - b for a >= b >= 0.
@@ -147,13 +142,8 @@ struct SoftOrbit
     // a - b for a, b >= 0.
     SOFTORBIT_INLINE static Value subNonNegative(Value a, Value b)
     {
-        const bool swap = b.se > a.se;
-        const std::uint64_t bigM = swap ? b.m : a.m;
-        const std::uint64_t smallM = swap ? a.m : b.m;
-        const int e = static_cast<int>(swap ? b.se : a.se);
-        const int d = swap ? static_cast<int>(b.se) - static_cast<int>(a.se)
-                           : static_cast<int>(a.se) - static_cast<int>(b.se);
-        return difference<true>(swap ? kSign : 0, e, bigM, smallM, d, a, b);
+        const Ordered o = ordered(a, b);
+        return difference<true>(o.swapped ? kSign : 0, o.e, o.bigM, o.smallM, o.d, a, b);
     }
 
     // Whether a >= b, for a, b >= 0.
@@ -177,6 +167,23 @@ struct SoftOrbit
     }
 
 private:
+    // Two non-negative operands by exponent: the larger one's significand and
+    // exponent, the other's significand, how far apart, and whether b was the
+    // larger.
+    struct Ordered
+    {
+        std::uint64_t bigM, smallM;
+        int e, d;
+        bool swapped;
+    };
+
+    SOFTORBIT_INLINE static Ordered ordered(Value a, Value b)
+    {
+        const bool swap = b.se > a.se;
+        const int ea = static_cast<int>(a.se), eb = static_cast<int>(b.se);
+        return {swap ? b.m : a.m, swap ? a.m : b.m, swap ? eb : ea, swap ? eb - ea : ea - eb, swap};
+    }
+
     // hi with its top bit set and the bits below it in lo stand for
     // (hi + lo / 2^64) 2^(e - 16383 - 63): rounded to nearest even, to 64 bits.
     // hi = lo = 0 is a zero of that sign.
