@@ -94,13 +94,28 @@ else
   done
 fi
 
-# The copy: tracked and new files of the working tree, nothing ignored.
+# The copy: tracked and new files of the working tree, nothing ignored. Only
+# files whose bytes differ are written, with the time of writing: the build
+# of an earlier run may hold objects of a mutated file, newer than the
+# file's own time in the working tree, which a plain copy would bring back
+# and make would take for up to date.
 tree="$work/tree"
 build="$tree/build"
-mkdir -p "$tree"
-find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+stage="$work/stage"
+rm -rf "$stage"
+mkdir -p "$tree" "$stage"
 (cd "$root" && git ls-files -z --cached --others --exclude-standard |
-   xargs -0 tar -cf - --ignore-failed-read 2>/dev/null) | tar -xf - -C "$tree" || exit 1
+   xargs -0 tar -cf - --ignore-failed-read 2>/dev/null) | tar -xf - -C "$stage" || exit 1
+(cd "$tree" && find . -path ./build -prune -o -type f -print) | while IFS= read -r f; do
+  [ -f "$stage/$f" ] || rm -f "$tree/$f"
+done
+(cd "$stage" && find . -type f -print) | while IFS= read -r f; do
+  if ! cmp -s "$stage/$f" "$tree/$f"; then
+    mkdir -p "$(dirname "$tree/$f")"
+    cp "$stage/$f" "$tree/$f"
+  fi
+done
+rm -rf "$stage"
 
 export QT_QPA_PLATFORM=offscreen
 launcher=()
