@@ -277,9 +277,8 @@ differing_pixels() {
 # The caption of "Zeichnen": the idle caption "Vergrößerungen zeichnen" fills
 # the button nearly to its left edge, "Abbruch" stands in the middle only; so
 # the idle caption is the one with text in the button's left 60 pixels.
-# zeichnen_state IMAGE: "idle" or "running".
-# zeichnen_state IMAGE [GEOM]: GEOM where the caption's left part lies in
-# IMAGE, for an image of less than the window.
+# zeichnen_state IMAGE [GEOM]: "idle" or "running"; GEOM is where that part
+# of the caption lies in IMAGE, for an image of less than the window.
 ZEICHNEN_TEXT_GEOM=50x15+94+381
 zeichnen_state() {
   if [ "$(dark_pixels "$1" "${2:-$ZEICHNEN_TEXT_GEOM}")" -gt 20 ]; then echo idle; else echo running; fi
