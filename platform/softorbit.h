@@ -192,23 +192,23 @@ private:
     {
         // Up when lo > 2^63, or lo = 2^63 and hi odd: the carry out of
         // lo + 2^63 - 1 + (hi & 1).
-        bool zero = false, carried = false;
+        const std::uint64_t before = hi;
+        bool zero = false;
 #if defined(__x86_64__) && defined(__GNUC__)
         asm("btq $0, %[hi]\n\tadcq %[half], %[lo]\n\tadcq $0, %[hi]"
-            : [hi] "+r"(hi), [lo] "+r"(lo), "=@ccz"(zero), "=@ccc"(carried)
+            : [hi] "+r"(hi), [lo] "+r"(lo), "=@ccz"(zero)
             : [half] "r"(0x7FFFFFFFFFFFFFFFull)
             : "cc");
 #else
         const std::uint64_t t = lo + 0x7FFFFFFFFFFFFFFFull + (hi & 1);
-        const std::uint64_t up = t < lo;
-        carried = hi + up < hi;
-        hi += up;
+        hi += t < lo;
         zero = hi == 0;
 #endif
         if (zero) [[unlikely]] {
-            if (!carried)
+            // Zero before (nothing to round up from it), or all ones
+            // before, rounded up past the significand.
+            if (before == 0)
                 return {0, sign};
-            // Rounded up past the significand.
             return {kIntBit, sign | static_cast<std::uint32_t>(e + 1)};
         }
         return {hi, sign | static_cast<std::uint32_t>(e)};
