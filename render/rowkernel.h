@@ -12,9 +12,10 @@
 
 namespace zoom::kernel {
 
-// The row kernel iterates three orbits side by side and hands a finished orbit's slot to the next pixel of the
-// row without leaving the loop. The three chains of dependent operations are
-// independent of each other, so the processor overlaps them.
+// The row kernel iterates three orbits side by side and hands a finished
+// orbit's slot to the next pixel of the row without leaving the loop. The
+// three chains of dependent operations are independent of each other, so the
+// processor overlaps them.
 //
 // An orbit's state is (a_k, b_k), the point whose squared magnitude step k
 // tests; it decides every later step. One step, each operation rounded to
@@ -70,6 +71,10 @@ constexpr int kBlock = 64;
 // the checkpoints where no orbit is old enough for the tests.
 constexpr int kYoungMin = 32;
 constexpr int kYoungMax = 256;
+// Checkpoints before an orbit's first search for an attracting cycle
+// (cycletrap.h), and at least between two searches: a search costs as much
+// as some 60 steps of the x87 kernel, but only some 10 of the software one.
+constexpr int kCycleSearchSpacing = ext::kHardware ? 8 : 1;
 
 // Results of runRow.
 constexpr int kCheckpoint = 0; // all slots stored back

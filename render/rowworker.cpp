@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/extended.h"
+#include "render/cycletrap.h"
 
 namespace zoom {
 
@@ -208,8 +209,17 @@ void RowWorker::testAtCheckpoint()
         unsigned char now[20];
         stateBytes(a, b, now);
         ++c.checkpoints;
+        const double ar = static_cast<double>(a), bi = static_cast<double>(b);
+        // The cycle search follows the orbit up to 64 steps in doubles. It is
+        // tried at checkpoints ever farther apart, so that an orbit that
+        // escapes late pays for a few tries only, and not where the closed
+        // form knows the cycle.
+        const bool tryCycle = c.checkpoints == c.cycleAt && c.attractor.period == 0;
+        if (tryCycle)
+            c.cycleAt += std::max(kCycleSearchSpacing, c.cycleAt / 2);
         if ((c.checkpoints > 1 && std::memcmp(now, c.saved, sizeof now) == 0)
-            || interior::trapped(c.attractor, static_cast<double>(a), static_cast<double>(b))) {
+            || interior::trapped(c.attractor, ar, bi)
+            || (tryCycle && interior::trappedNearCycle(ar, bi, s_.x[lane], s_.y[lane], c.period))) {
             // Never escapes: let the kernel finish it as at the limit. It
             // counts the steps to the limit, which are not made.
             s_.steps -= s_.limit - s_.k[lane];

@@ -59,6 +59,8 @@ private:
         std::int32_t pixel = -1;
         int checkpoints = 0;
         int saveAt = 1;
+        int cycleAt = kernel::kCycleSearchSpacing; // the checkpoint of the next cycle search
+        int period = 0; // the period the last cycle search found, 0 for none
         interior::Attractor attractor;
         unsigned char saved[20];
     };
