@@ -24,9 +24,12 @@
 // sum of unknown signs, made more instructions and ran slower.
 //
 // Header-only; no Qt. Needs unsigned __int128 (GCC, Clang; on aarch64 the
-// 64 x 64 -> 128 multiplication is mul and umulh). On x86-64 the rounding
-// and the double shift are written out in assembly (GCC and Clang make
-// longer sequences of them).
+// 64 x 64 -> 128 multiplication is mul and umulh). On x86-64 the rounding,
+// the double shift, a product's normalisation and the 128-bit sum with its
+// turn are written out in assembly: GCC and Clang make longer sequences of
+// them, and the kernel is bound by the count of instructions it issues (the
+// normalisation by a double shift alone is five micro-operations on AMD
+// processors).
 
 #include <cstdint>
 
@@ -105,20 +108,36 @@ struct SoftOrbit
         const std::uint64_t al = a.m << (62 - da);
         const std::uint64_t bl = (b.m << (62 - db)) ^ negate;
         const std::uint64_t bh = ((b.m >> 2) >> db) ^ negate;
-        // (ah, al) + (bh, bl) + (negate & 1), in words.
-        std::uint64_t rl = al + bl;
-        std::uint64_t rh = ((a.m >> 2) >> da) + bh + (rl < al);
+        // (ah, al) + (bh, bl) + (negate & 1), in words; then, if negative
+        // (|b| > |a|, signs opposite), turned round: (r ^ turn) - turn.
+        std::uint64_t rl = al, rh = (a.m >> 2) >> da, turn;
+#if defined(__x86_64__) && defined(__GNUC__)
+        asm("btq $0, %[neg]\n\t"
+            "adcq %[bl], %[rl]\n\t"
+            "adcq %[bh], %[rh]\n\t"
+            "movq %[rh], %[turn]\n\t"
+            "sarq $63, %[turn]\n\t"
+            "xorq %[turn], %[rl]\n\t"
+            "xorq %[turn], %[rh]\n\t"
+            "subq %[turn], %[rl]\n\t"
+            "sbbq %[turn], %[rh]"
+            : [rl] "+&r"(rl), [rh] "+&r"(rh), [turn] "=&r"(turn)
+            : [neg] "r"(negate), [bl] "r"(bl), [bh] "r"(bh)
+            : "cc");
+#else
+        rl += bl;
+        rh += bh + (rl < bl);
         std::uint64_t sl = rl;
         rl += negate & 1;
         rh += rl < sl;
-        // Negative (|b| > |a|, signs opposite): turned round, b's sign.
-        const std::uint64_t turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(rh) >> 63);
-        const std::uint32_t sign = static_cast<std::uint32_t>((a.se ^ turn) & kSign);
+        turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(rh) >> 63);
         rl ^= turn;
         rh ^= turn;
         sl = rl;
         rl += turn & 1;
         rh += rl < sl;
+#endif
+        const std::uint32_t sign = static_cast<std::uint32_t>((a.se ^ turn) & kSign);
         if (rh == 0) [[unlikely]]
             return general(a, b);
         const int lz = __builtin_clzll(rh); // 1 ... 63
@@ -229,13 +248,28 @@ private:
     // operand); e is the sum of the operands' exponent fields.
     SOFTORBIT_INLINE static Value product(std::uint32_t sign, int e, u128 p)
     {
-        const std::uint64_t ph = static_cast<std::uint64_t>(p >> 64);
-        const std::uint64_t pl = static_cast<std::uint64_t>(p);
-        // Shifted up one place unless the top bit is set, without a branch
-        // (the top bit of a product is as good as random).
-        const unsigned low = static_cast<unsigned>(ph >> 63) ^ 1;
+        std::uint64_t ph = static_cast<std::uint64_t>(p >> 64);
+        std::uint64_t pl = static_cast<std::uint64_t>(p);
+        // Doubled (one place up) unless the top bit is set, without a branch
+        // (the top bit of a product is as good as random); the exponent one
+        // lower then.
+#if defined(__x86_64__) && defined(__GNUC__)
+        std::uint64_t th = ph, tl = pl;
+        asm("addq %[tl], %[tl]\n\t"
+            "adcq %[th], %[th]\n\t"
+            "btq $63, %[ph]\n\t"
+            "cmovncq %[th], %[ph]\n\t"
+            "cmovncq %[tl], %[pl]\n\t"
+            "adcl $-16383, %[e]" // e - 16383 + the top bit
+            : [ph] "+r"(ph), [pl] "+r"(pl), [th] "+r"(th), [tl] "+r"(tl), [e] "+r"(e)
+            :
+            : "cc");
+        return rounded(sign, e, ph, pl);
+#else
+        const std::uint64_t low = (ph >> 63) ^ 1;
         return rounded(sign, e - 16382 - static_cast<int>(low),
                        shiftedUp(ph, pl, static_cast<int>(low)), pl << low);
+#endif
     }
 
     // The general operators, for the cases the operations here leave out:
