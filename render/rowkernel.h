@@ -74,7 +74,7 @@ constexpr int kYoungMax = 256;
 // Checkpoints before an orbit's first search for an attracting cycle
 // (cycletrap.h), and at least between two searches: a search costs as much
 // as some 60 steps of the x87 kernel, but only some 10 of the software one.
-constexpr int kCycleSearchSpacing = ext::kHardware ? 8 : 1;
+constexpr int kCycleSearchSpacing = ext::kHardware ? 16 : 1;
 
 // Results of runRow.
 constexpr int kCheckpoint = 0; // all slots stored back
