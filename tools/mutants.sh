@@ -74,6 +74,9 @@ mutant drag-target overview/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
 mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
   "if (activated_ && runDepth_ == 0 && MaPanel->size() != laidOut_)" \
   "if (activated_ && MaPanel->size() != laidOut_)"
+mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
+  "if (inside && drift + r < r0)" \
+  "if (inside)"
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"
