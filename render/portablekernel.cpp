@@ -1,4 +1,5 @@
 #include "platform/softorbit.h"
+#include "platform/softorbitstep.h"
 #include "render/rowkernel.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -13,7 +14,9 @@
 // orbits are computed before they are taken in that order, so that the three
 // independent chains of operations (softorbit.h) overlap; a step computed for
 // an orbit whose turn does not come (the loop was left before it) is dropped
-// and made again on the next call.
+// and made again on the next call. On x86-64 processors with BMI2 and LZCNT,
+// chosen at start-up, each step is made whole in assembly instead
+// (softorbitstep.h), one orbit after the other.
 
 namespace zoom::kernel {
 
@@ -93,11 +96,9 @@ int next(RowState *s, int lane)
     return s->idleWhenEmpty != 0 ? -1 : kListEmpty;
 }
 
-// The kernel itself, compiled twice below: for any x86-64 (or any other
-// processor), and on x86-64 once more for processors with BMI2 and LZCNT,
-// whose shifts by a register count and leading-zero count take fewer
-// instructions; the bits are the same.
-[[gnu::always_inline]] inline int runRowOn(RowState *s)
+// Orbits the orbit operations cannot take are finished before the loop.
+// Returns the kernel's result when it must be left, -1 to go on.
+int finishInadmissible(RowState *s)
 {
     for (int lane = 0; lane < kLanes; ++lane) {
         if (s->pix[lane] < 0 || admissible(s, lane))
@@ -107,6 +108,24 @@ int next(RowState *s, int lane)
         if (result >= 0)
             return result;
     }
+    return -1;
+}
+
+// A checkpoint: whether an orbit is old enough for the tests there.
+bool oldEnough(const RowState *s, const std::int32_t *k)
+{
+    bool old = false;
+    for (int lane = 0; lane < kLanes; ++lane)
+        old = old || k[lane] >= s->young;
+    return old;
+}
+
+// The kernel itself in C++: for any x86-64 without BMI2 and LZCNT, and for
+// any other processor.
+[[gnu::always_inline]] inline int runRowOn(RowState *s)
+{
+    if (const int result = finishInadmissible(s); result >= 0)
+        return result;
     // The orbits in locals while they run, in the operations' working form
     // (a store through s would be reloaded after every write of an index),
     // stored back on leaving.
@@ -169,12 +188,7 @@ int next(RowState *s, int lane)
         }
         if (--s->passes != 0)
             continue;
-        // A checkpoint: leave if an orbit is old enough for the tests.
-        const std::int32_t young = s->young;
-        bool old = false;
-        for (int lane = 0; lane < kLanes; ++lane)
-            old = old || k[lane] >= young;
-        if (old) {
+        if (oldEnough(s, k)) {
             for (int lane = 0; lane < kLanes; ++lane)
                 store(lane);
             return kCheckpoint;
@@ -184,9 +198,99 @@ int next(RowState *s, int lane)
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// The step of an orbit's slot that SoftOrbitStep left to C++: the kernel's
+// operations, which hand their rare cases to the general operators. Returns
+// whether the orbit escapes on it; else the slot holds the next step.
+[[gnu::noinline]] bool stepInC(std::uint64_t *w)
+{
+    using Step = SoftOrbitStep;
+    using Value = Op::Value;
+    const Value a{w[Step::Am], w[Step::Ase]}, b{w[Step::Bm], w[Step::Bse]};
+    const Value A = Op::square(a);
+    const Value t = Op::mul(a, b);
+    const Value bb = Op::square(b);
+    const Value M = Op::addNonNegative(A, bb);
+    if (Op::atLeastFour(M))
+        return true;
+    const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
+                                        : Op::subNonNegative(A, Op::subOrdered(M, A));
+    const Value na = Op::add(D, {w[Step::Xm], w[Step::Xse]});
+    const Value nb = Op::add(Op::twice(t), {w[Step::Ym], w[Step::Yse]});
+    w[Step::Am] = na.m;
+    w[Step::Ase] = na.se;
+    w[Step::Bm] = nb.m;
+    w[Step::Bse] = nb.se;
+    return false;
+}
+
+// The kernel for processors with BMI2 and LZCNT: each orbit's whole step in
+// registers (softorbitstep.h), the orbits taken in turn in the x87 kernel's
+// order; the slots, steps and checkpoints are those of runRowOn.
 [[gnu::target("bmi2,lzcnt")]] int runRowBmi2(RowState *s)
 {
-    return runRowOn(s);
+    if (const int result = finishInadmissible(s); result >= 0)
+        return result;
+    using Step = SoftOrbitStep;
+    std::uint64_t slot[kLanes][Step::Words];
+    std::int32_t k[kLanes];
+    const auto load = [&](int lane) {
+        const Op::Value a = Op::unpack(s->z[2 * lane]), b = Op::unpack(s->z[2 * lane + 1]);
+        const Op::Value x = Op::unpack(Extended(s->x[lane])), y = Op::unpack(Extended(s->y[lane]));
+        std::uint64_t *w = slot[lane];
+        w[Step::Am] = a.m;
+        w[Step::Ase] = a.se;
+        w[Step::Bm] = b.m;
+        w[Step::Bse] = b.se;
+        w[Step::Xm] = x.m;
+        w[Step::Xse] = x.se;
+        w[Step::Ym] = y.m;
+        w[Step::Yse] = y.se;
+        Step::prepare(w);
+        k[lane] = s->k[lane];
+    };
+    const auto store = [&](int lane) {
+        const std::uint64_t *w = slot[lane];
+        s->z[2 * lane] = Op::pack({w[Step::Am], w[Step::Ase]});
+        s->z[2 * lane + 1] = Op::pack({w[Step::Bm], w[Step::Bse]});
+        s->k[lane] = k[lane];
+    };
+    for (int lane = 0; lane < kLanes; ++lane)
+        load(lane);
+    const std::int32_t limit = s->limit;
+    for (;;) {
+#pragma GCC unroll 3
+        for (int lane = 0; lane < kLanes; ++lane) {
+            std::uint64_t *w = slot[lane];
+            const bool atLimit = k[lane] == limit;
+            if (!atLimit) [[likely]] {
+                Step::run(w);
+                const std::uint64_t status = w[Step::Status];
+                const bool escaped = status == Step::kInC ? stepInC(w) : status == Step::kEscaped;
+                if (!escaped) [[likely]] {
+                    ++k[lane];
+                    continue;
+                }
+            }
+            // The orbit ends: escaped on step k, or at the limit without it.
+            s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k[lane]);
+            s->steps += atLimit ? k[lane] - 1 : k[lane];
+            for (int other = 0; other < kLanes; ++other)
+                if (other != lane)
+                    store(other);
+            const int result = next(s, lane);
+            if (result >= 0)
+                return result;
+            load(lane);
+        }
+        if (--s->passes != 0)
+            continue;
+        if (oldEnough(s, k)) {
+            for (int lane = 0; lane < kLanes; ++lane)
+                store(lane);
+            return kCheckpoint;
+        }
+        s->passes = kBlock;
+    }
 }
 
 int runRowGeneric(RowState *s)

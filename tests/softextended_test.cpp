@@ -4,6 +4,7 @@
 
 #include "platform/softextended.h"
 #include "platform/softorbit.h"
+#include "platform/softorbitstep.h"
 #include "tests/softextended_gen.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,28 @@ T reference(char op, T a, T b)
     }
 }
 
+// One step of an orbit with the kernel's operations on the slot of
+// SoftOrbitStep: whether it escapes, else the slot holds the next step.
+bool stepOfOperations(std::uint64_t *w)
+{
+    using Step = SoftOrbitStep;
+    using Value = SoftOrbit::Value;
+    const Value a{w[Step::Am], w[Step::Ase]}, b{w[Step::Bm], w[Step::Bse]};
+    const Value A = Op::square(a), t = Op::mul(a, b), bb = Op::square(b);
+    const Value M = Op::addNonNegative(A, bb);
+    if (Op::atLeastFour(M))
+        return true;
+    const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
+                                        : Op::subNonNegative(A, Op::subOrdered(M, A));
+    const Value na = Op::add(D, {w[Step::Xm], w[Step::Xse]});
+    const Value nb = Op::add(Op::twice(t), {w[Step::Ym], w[Step::Yse]});
+    w[Step::Am] = na.m;
+    w[Step::Ase] = na.se;
+    w[Step::Bm] = nb.m;
+    w[Step::Bse] = nb.se;
+    return false;
+}
+
 // The operation on SoftExtended operands, through the working form.
 template<SoftOrbit::Value (*F)(SoftOrbit::Value, SoftOrbit::Value)>
 SoftExtended packed(SoftExtended a, SoftExtended b)
@@ -256,6 +279,66 @@ TEST(SoftOrbitForm, PackGivesTheValueBack)
     for (const SoftExtended zero : {SoftExtended(0.0), SoftExtended(-0.0)})
         EXPECT_TRUE(sameBits(Op::pack(Op::twice(Op::unpack(zero))), zero + zero)) << hex(zero);
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The step in assembly gives the bits of the kernel's operations, or leaves
+// the step to them: along orbits (where nearly every step is its own) and on
+// operands of any size and sign, close together or far apart.
+TEST(SoftOrbitStep, AsTheKernelsOperations)
+{
+    if (!__builtin_cpu_supports("bmi2") || !__builtin_cpu_supports("lzcnt"))
+        GTEST_SKIP() << "no BMI2 and LZCNT here";
+    using Value = Op::Value;
+    using Step = SoftOrbitStep;
+    Rng r(0x57E9);
+    const auto normal = [&](int below) {
+        return Value{softextgen::significand(r),
+                     (16383u + 1 - r.below(below)) | (r.below(2) * 0x8000u)};
+    };
+    const auto between = [&](double low, double high) {
+        const double u = r.below(1u << 20) / double(1u << 20);
+        return Op::unpack(SoftExtended(low + (high - low) * u));
+    };
+    int own = 0;
+    for (int i = 0; i < 2000000; ++i) {
+        Value a, b, x, y;
+        if (i % 2 == 0) { // a point of an orbit, some steps in
+            x = a = between(-2, 2);
+            y = b = between(-1, 1);
+            for (int k = r.below(40); k > 0; --k) {
+                std::uint64_t w[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
+                if (stepOfOperations(w))
+                    break;
+                a = {w[Step::Am], w[Step::Ase]};
+                b = {w[Step::Bm], w[Step::Bse]};
+            }
+        } else {
+            const int range = r.below(2) != 0 ? 4 : 80;
+            a = normal(range);
+            const std::uint64_t sign = r.below(2) * 0x8000u;
+            b = r.below(4) == 0 ? Value{a.m ^ (r.next() & 0xFFFF), (a.se & 0x7FFF) | sign}
+                                : normal(range);
+            x = r.below(16) == 0 ? Op::unpack(SoftExtended(0.0)) : normal(range);
+            y = normal(range);
+        }
+        std::uint64_t got[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
+        Step::prepare(got);
+        Step::run(got);
+        if (got[Step::Status] == Step::kInC)
+            continue;
+        ++own;
+        std::uint64_t want[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
+        const bool escaped = stepOfOperations(want);
+        ASSERT_EQ(got[Step::Status] == Step::kEscaped, escaped) << i;
+        if (!escaped)
+            for (int w = Step::Am; w <= Step::Bse; ++w)
+                ASSERT_EQ(got[w], want[w]) << "word " << w << " of step " << i << ": a "
+                                           << hex(Op::pack(a)) << " b " << hex(Op::pack(b)) << " x "
+                                           << hex(Op::pack(x)) << " y " << hex(Op::pack(y));
+    }
+    EXPECT_GT(own, 1500000); // the assembly made most of them
+}
+#endif
 
 // ---------------------------------------------------------------------------
 // The golden digest: a fixed stream of mixed operations, hashed. The
