@@ -185,6 +185,23 @@ struct SoftOrbit
         return {r << lz, a.se + up - static_cast<std::uint64_t>(lz)};
     }
 
+    // One step of an orbit: A = a*a, t = a*b, bb = b*b, M = A + bb; whether
+    // M >= 4 (the orbit escapes on it); else a = (A - B) + x with B = M - A
+    // (2A - M without rounding for bb <= A), b = t + t + y.
+    SOFTORBIT_INLINE static bool step(Value &a, Value &b, Value x, Value y)
+    {
+        const Value A = square(a);
+        const Value t = mul(a, b);
+        const Value bb = square(b);
+        const Value M = addNonNegative(A, bb);
+        if (atLeastFour(M))
+            return true;
+        const Value D = notBelow(A, bb) ? twiceMinus(A, M) : subNonNegative(A, subOrdered(M, A));
+        a = add(D, x);
+        b = add(twice(t), y);
+        return false;
+    }
+
 private:
     // Two non-negative operands by exponent: the larger one's significand and
     // exponent, the other's significand, how far apart, and whether b was the

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "platform/softorbit.h"
+
 struct SoftOrbitStep
 {
     // The orbit's slot: a and b (significand, sign with exponent), the
@@ -23,6 +25,20 @@ struct SoftOrbitStep
     static constexpr std::uint64_t kInC = 2;     // not made: the C++ makes it
 
     static void prepare(std::uint64_t *slot) { slot[Half] = 0x7FFFFFFFFFFFFFFFull; }
+
+    // The step with SoftOrbit's operations, as run() makes it or leaves it to
+    // them: whether the orbit escapes on it; else the slot holds the next step.
+    static bool runWithOperations(std::uint64_t *slot)
+    {
+        SoftOrbit::Value a{slot[Am], slot[Ase]}, b{slot[Bm], slot[Bse]};
+        if (SoftOrbit::step(a, b, {slot[Xm], slot[Xse]}, {slot[Ym], slot[Yse]}))
+            return true;
+        slot[Am] = a.m;
+        slot[Ase] = a.se;
+        slot[Bm] = b.m;
+        slot[Bse] = b.se;
+        return false;
+    }
 
 #if defined(__x86_64__) && defined(__GNUC__)
     // The step of A = a*a, t = a*b, bb = b*b, M = A + bb (escape when

@@ -111,13 +111,41 @@ int finishInadmissible(RowState *s)
     return -1;
 }
 
-// A checkpoint: whether an orbit is old enough for the tests there.
-bool oldEnough(const RowState *s, const std::int32_t *k)
+// The orbit in slot lane ends: escaped on step k, or at the limit without
+// it. The other orbits are stored back, as next() may leave the loop.
+// Returns the kernel's result when it must be left, -1 to go on.
+template<class Store, class Load>
+int endOrbit(RowState *s, int lane, std::int32_t k, bool atLimit, Store store, Load load)
 {
+    s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k);
+    s->steps += atLimit ? k - 1 : k;
+    for (int other = 0; other < kLanes; ++other)
+        if (other != lane)
+            store(other);
+    const int result = next(s, lane);
+    if (result < 0)
+        load(lane);
+    return result;
+}
+
+// After one step of each orbit: at a checkpoint, leave (all orbits stored
+// back) if an orbit is old enough for the tests there. Returns kCheckpoint
+// to leave, -1 to go on.
+template<class Store>
+int afterPass(RowState *s, const std::int32_t *k, Store store)
+{
+    if (--s->passes != 0)
+        return -1;
     bool old = false;
     for (int lane = 0; lane < kLanes; ++lane)
         old = old || k[lane] >= s->young;
-    return old;
+    if (!old) {
+        s->passes = kBlock;
+        return -1;
+    }
+    for (int lane = 0; lane < kLanes; ++lane)
+        store(lane);
+    return kCheckpoint;
 }
 
 // The kernel itself in C++: for any x86-64 without BMI2 and LZCNT, and for
@@ -154,16 +182,9 @@ bool oldEnough(const RowState *s, const std::int32_t *k)
         bool escaped[kLanes];
 #pragma GCC unroll 3
         for (int lane = 0; lane < kLanes; ++lane) {
-            const Value A = Op::square(za[lane]);
-            const Value t = Op::mul(za[lane], zb[lane]);
-            const Value bb = Op::square(zb[lane]);
-            const Value M = Op::addNonNegative(A, bb);
-            escaped[lane] = Op::atLeastFour(M);
-            // D = A - B with B = M - A; without rounding for bb <= A.
-            const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
-                                                : Op::subNonNegative(A, Op::subOrdered(M, A));
-            a[lane] = Op::add(D, x[lane]);
-            b[lane] = Op::add(Op::twice(t), y[lane]);
+            a[lane] = za[lane];
+            b[lane] = zb[lane];
+            escaped[lane] = Op::step(a[lane], b[lane], x[lane], y[lane]);
         }
         // Taken in order, as the x87 kernel takes them.
 #pragma GCC unroll 3
@@ -175,52 +196,20 @@ bool oldEnough(const RowState *s, const std::int32_t *k)
                 ++k[lane];
                 continue;
             }
-            // The orbit ends: escaped on step k, or at the limit without it.
-            s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k[lane]);
-            s->steps += atLimit ? k[lane] - 1 : k[lane];
-            for (int other = 0; other < kLanes; ++other)
-                if (other != lane)
-                    store(other);
-            const int result = next(s, lane);
-            if (result >= 0)
+            if (const int result = endOrbit(s, lane, k[lane], atLimit, store, load); result >= 0)
                 return result;
-            load(lane);
         }
-        if (--s->passes != 0)
-            continue;
-        if (oldEnough(s, k)) {
-            for (int lane = 0; lane < kLanes; ++lane)
-                store(lane);
-            return kCheckpoint;
-        }
-        s->passes = kBlock;
+        if (const int result = afterPass(s, k, store); result >= 0)
+            return result;
     }
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-// The step of an orbit's slot that SoftOrbitStep left to C++: the kernel's
-// operations, which hand their rare cases to the general operators. Returns
-// whether the orbit escapes on it; else the slot holds the next step.
+// The step of an orbit's slot that SoftOrbitStep left to C++, out of the
+// loop's way.
 [[gnu::noinline]] bool stepInC(std::uint64_t *w)
 {
-    using Step = SoftOrbitStep;
-    using Value = Op::Value;
-    const Value a{w[Step::Am], w[Step::Ase]}, b{w[Step::Bm], w[Step::Bse]};
-    const Value A = Op::square(a);
-    const Value t = Op::mul(a, b);
-    const Value bb = Op::square(b);
-    const Value M = Op::addNonNegative(A, bb);
-    if (Op::atLeastFour(M))
-        return true;
-    const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
-                                        : Op::subNonNegative(A, Op::subOrdered(M, A));
-    const Value na = Op::add(D, {w[Step::Xm], w[Step::Xse]});
-    const Value nb = Op::add(Op::twice(t), {w[Step::Ym], w[Step::Yse]});
-    w[Step::Am] = na.m;
-    w[Step::Ase] = na.se;
-    w[Step::Bm] = nb.m;
-    w[Step::Bse] = nb.se;
-    return false;
+    return SoftOrbitStep::runWithOperations(w);
 }
 
 // The kernel for processors with BMI2 and LZCNT: each orbit's whole step in
@@ -271,25 +260,11 @@ bool oldEnough(const RowState *s, const std::int32_t *k)
                     continue;
                 }
             }
-            // The orbit ends: escaped on step k, or at the limit without it.
-            s->out[s->pix[lane]] = atLimit ? 0 : static_cast<std::uint8_t>(k[lane]);
-            s->steps += atLimit ? k[lane] - 1 : k[lane];
-            for (int other = 0; other < kLanes; ++other)
-                if (other != lane)
-                    store(other);
-            const int result = next(s, lane);
-            if (result >= 0)
+            if (const int result = endOrbit(s, lane, k[lane], atLimit, store, load); result >= 0)
                 return result;
-            load(lane);
         }
-        if (--s->passes != 0)
-            continue;
-        if (oldEnough(s, k)) {
-            for (int lane = 0; lane < kLanes; ++lane)
-                store(lane);
-            return kCheckpoint;
-        }
-        s->passes = kBlock;
+        if (const int result = afterPass(s, k, store); result >= 0)
+            return result;
     }
 }
 

@@ -169,28 +169,6 @@ T reference(char op, T a, T b)
     }
 }
 
-// One step of an orbit with the kernel's operations on the slot of
-// SoftOrbitStep: whether it escapes, else the slot holds the next step.
-bool stepOfOperations(std::uint64_t *w)
-{
-    using Step = SoftOrbitStep;
-    using Value = SoftOrbit::Value;
-    const Value a{w[Step::Am], w[Step::Ase]}, b{w[Step::Bm], w[Step::Bse]};
-    const Value A = Op::square(a), t = Op::mul(a, b), bb = Op::square(b);
-    const Value M = Op::addNonNegative(A, bb);
-    if (Op::atLeastFour(M))
-        return true;
-    const Value D = Op::notBelow(A, bb) ? Op::twiceMinus(A, M)
-                                        : Op::subNonNegative(A, Op::subOrdered(M, A));
-    const Value na = Op::add(D, {w[Step::Xm], w[Step::Xse]});
-    const Value nb = Op::add(Op::twice(t), {w[Step::Ym], w[Step::Yse]});
-    w[Step::Am] = na.m;
-    w[Step::Ase] = na.se;
-    w[Step::Bm] = nb.m;
-    w[Step::Bse] = nb.se;
-    return false;
-}
-
 // The operation on SoftExtended operands, through the working form.
 template<SoftOrbit::Value (*F)(SoftOrbit::Value, SoftOrbit::Value)>
 SoftExtended packed(SoftExtended a, SoftExtended b)
@@ -307,7 +285,7 @@ TEST(SoftOrbitStep, AsTheKernelsOperations)
             y = b = between(-1, 1);
             for (int k = r.below(40); k > 0; --k) {
                 std::uint64_t w[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
-                if (stepOfOperations(w))
+                if (SoftOrbitStep::runWithOperations(w))
                     break;
                 a = {w[Step::Am], w[Step::Ase]};
                 b = {w[Step::Bm], w[Step::Bse]};
@@ -328,7 +306,7 @@ TEST(SoftOrbitStep, AsTheKernelsOperations)
             continue;
         ++own;
         std::uint64_t want[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
-        const bool escaped = stepOfOperations(want);
+        const bool escaped = SoftOrbitStep::runWithOperations(want);
         ASSERT_EQ(got[Step::Status] == Step::kEscaped, escaped) << i;
         if (!escaped)
             for (int w = Step::Am; w <= Step::Bse; ++w)
