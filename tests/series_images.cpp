@@ -159,7 +159,11 @@ int main(int argc, char **argv)
     auto handle = [&](const std::string &name, const std::string &bytes) -> bool {
         const std::string path = dir + "/" + name;
         if (write) {
-            std::ofstream(path, std::ios::binary) << bytes;
+            std::ofstream out(path, std::ios::binary);
+            if (!(out << bytes).flush()) {
+                std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                return false;
+            }
             return true;
         }
         std::string want;
