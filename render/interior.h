@@ -39,18 +39,25 @@ inline double abs(double re, double im)
     return std::sqrt(re * re + im * im);
 }
 
+// Whether c = x + y i may lie in the main cardioid,
+// q (q + x - 1/4) <= y^2 / 4 with q = (x - 1/4)^2 + y^2, or in the disc
+// |c + 1| <= 1/4. In doubles, with a slack of 1e-6 where their rounding
+// is below 1e-13 for |x|, |y| <= 2: false rules c out of both regions, a
+// quick rejection of most points before the exact tests.
+inline bool nearCardioidOrDisc(double x, double y)
+{
+    const double xq = x - 0.25;
+    const double q = xq * xq + y * y;
+    return q * (q + xq) <= 0.25 * y * y + 1e-6
+           || (x + 1.0) * (x + 1.0) + y * y <= 0.0625 + 1e-6;
+}
+
 inline Attractor findAttractor(double x, double y)
 {
     Attractor at;
     if (!std::isfinite(x) || !std::isfinite(y))
         return at;
-    // Quick rejection of points clearly outside both regions: the cardioid
-    // q (q + x - 1/4) <= y^2 / 4 with q = (x - 1/4)^2 + y^2, and the disc.
-    const double xq = x - 0.25;
-    const double q = xq * xq + y * y;
-    const bool nearCardioid = q * (q + xq) <= 0.25 * y * y + 1e-6;
-    const bool nearDisc = (x + 1.0) * (x + 1.0) + y * y <= 0.0625 + 1e-6;
-    if (!nearCardioid && !nearDisc)
+    if (!nearCardioidOrDisc(x, y))
         return at;
     // The cycle points need not be exact: an error of a few units of 2^-53
     // is far inside the slack and the tolerances of trapped().
@@ -153,7 +160,8 @@ inline bool trapped(const Attractor &at, double zr, double zi)
 // index for index with the literal loop.
 inline bool insideCardioidOrBulb(double x, double y)
 {
-    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2 || std::fabs(y) > 2)
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > 2 || std::fabs(y) > 2
+        || !nearCardioidOrDisc(x, y))
         return false;
     const Extended X = x, Y = y;
     const Extended yy = Y * Y;
