@@ -13,18 +13,86 @@
 
 #include "platform/softorbit.h"
 
+// The sum of unknown signs of the significand IM and sign-and-exponent ISE
+// (a 32-bit register) and the slot's value at byte offsets XM, XSE, with its
+// exponent field alone at XE, rounded into OM and OSE (a 32-bit register).
+// The operands are ordered by magnitude, exponent field then significand,
+// in one compare and borrow; the larger one's significand goes one place
+// down in 128 bits, the smaller's d + 1 places, negated for opposite signs.
+// The sum is then not negative and has a free top bit; its sign is the
+// larger operand's. A zero, operands more than 62 places apart, a sum of
+// zero and a carry past the significand leave the step to the C++.
+// Uses rax, rbx, rcx, rsi, r9, r10, r13 and r14.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define SOFTORBITSTEP_ADD(IM, ISE, XM, XSE, XE, OM, OSE) \
+    "movl " ISE ", %%eax\n\t" \
+    "andl $0x7fff, %%eax\n\t" \
+    "movq " XM "(%%r15), %%r9\n\t" \
+    "movl " XSE "(%%r15), %%r10d\n\t" \
+    "cmpq %%r9, " IM "\n\t" \
+    "sbbl " XE "(%%r15), %%eax\n\t" /* borrow: |a| < |x| */ \
+    "movq " IM ", %%r13\n\t" \
+    "movq %%r9, %%r14\n\t" \
+    "movl " ISE ", %%esi\n\t" \
+    "movl %%r10d, %%ebx\n\t" \
+    "cmovbq %%r9, %%r13\n\t" /* the larger: r13, esi */ \
+    "cmovbq " IM ", %%r14\n\t" /* the smaller: r14, ebx */ \
+    "cmovbl %%r10d, %%esi\n\t" \
+    "cmovbl " ISE ", %%ebx\n\t" \
+    "movl %%esi, %%eax\n\t" \
+    "andl $0x7fff, %%eax\n\t" \
+    "movl %%ebx, %%ecx\n\t" \
+    "andl $0x7fff, %%ecx\n\t" \
+    "xorl %%esi, %%ebx\n\t" \
+    "movl %%eax, %%r9d\n\t" \
+    "subl %%ecx, %%r9d\n\t" /* d */ \
+    "cmpl $62, %%r9d\n\t" \
+    "ja 9f\n\t" \
+    "shlq $48, %%rbx\n\t" \
+    "sarq $63, %%rbx\n\t" /* all ones for opposite signs */ \
+    "leal 1(%%r9), %%ecx\n\t" \
+    "shrxq %%rcx, %%r14, %%r10\n\t" \
+    "xorl $63, %%r9d\n\t" \
+    "shlxq %%r9, %%r14, %%r14\n\t" \
+    "movq %%r13, " OM "\n\t" \
+    "shrq $1, " OM "\n\t" \
+    "shlq $63, %%r13\n\t" \
+    "xorq %%rbx, %%r10\n\t" \
+    "xorq %%rbx, %%r14\n\t" \
+    "btq $0, %%rbx\n\t" \
+    "adcq %%r14, %%r13\n\t" \
+    "adcq %%r10, " OM "\n\t" \
+    "lzcntq " OM ", %%rcx\n\t" \
+    "jc 9f\n\t" /* a sum of zero */ \
+    "shldq %%cl, %%r13, " OM "\n\t" \
+    "shlxq %%rcx, %%r13, %%r13\n\t" \
+    "andl $0x8000, %%esi\n\t" \
+    "subl %%ecx, %%eax\n\t" \
+    "leal 1(%%rax,%%rsi), " OSE "\n\t" \
+    "btq $0, " OM "\n\t" \
+    "adcq 64(%%r15), %%r13\n\t" \
+    "adcq $0, " OM "\n\t" \
+    "jz 9f\n\t"
+#endif
+
 struct SoftOrbitStep
 {
     // The orbit's slot: a and b (significand, sign with exponent), the
-    // orbit's x and y in the same form, then one constant and the result.
-    enum : int { Am, Ase, Bm, Bse, Xm, Xse, Ym, Yse, Half, Status, Words };
+    // orbit's x and y in the same form, one constant, the result, and the
+    // exponent fields of x and y alone (prepare() sets the last ones).
+    enum : int { Am, Ase, Bm, Bse, Xm, Xse, Ym, Yse, Half, Status, Xe, Ye, Words };
 
     // Status after run().
     static constexpr std::uint64_t kStepped = 0; // a and b hold the next step
     static constexpr std::uint64_t kEscaped = 1; // |z|^2 >= 4 on this step
     static constexpr std::uint64_t kInC = 2;     // not made: the C++ makes it
 
-    static void prepare(std::uint64_t *slot) { slot[Half] = 0x7FFFFFFFFFFFFFFFull; }
+    static void prepare(std::uint64_t *slot)
+    {
+        slot[Half] = 0x7FFFFFFFFFFFFFFFull;
+        slot[Xe] = slot[Xse] & SoftOrbit::kExpMask;
+        slot[Ye] = slot[Yse] & SoftOrbit::kExpMask;
+    }
 
     // The step with SoftOrbit's operations, as run() makes it or leaves it to
     // them: whether the orbit escapes on it; else the slot holds the next step.
@@ -46,8 +114,7 @@ struct SoftOrbitStep
     // normalised by doubling its words unless the top bit is set, and rounded
     // to nearest even as the carry out of lo + 2^63 - 1 + (hi & 1). Where
     // bb <= A, D = 2A - M exactly; elsewhere B >= A, and D = -(B - A). The
-    // sums of unknown signs align both operands two places down in 128 bits,
-    // negate b for opposite signs, and turn a negative sum round.
+    // sums of unknown signs, a' and b', are SOFTORBITSTEP_ADD.
     [[gnu::always_inline]] static inline void run(std::uint64_t *slot)
     {
         register std::uint64_t *p asm("r15") = slot;
@@ -208,124 +275,16 @@ struct SoftOrbitStep
                 "adcq 64(%%r15), %%r14\n\t"
                 "adcq $0, %%r11\n\t"
                 "jz 9f\n"
-                // a' = D + x: (r14, r8d)
+                // a' = D + x: (r8, edx)
                 "6:\n\t"
-                "movl %%edx, %%eax\n\t"
-                "andl $0x7fff, %%eax\n\t"
-                "movq 40(%%r15), %%rsi\n\t"
-                "movl %%esi, %%ecx\n\t"
-                "andl $0x7fff, %%ecx\n\t"
-                "movl %%eax, %%r8d\n\t"
-                "cmpl %%ecx, %%eax\n\t"
-                "cmovll %%ecx, %%r8d\n\t"
-                "movl %%r8d, %%r9d\n\t"
-                "subl %%eax, %%r9d\n\t"
-                "movl %%r8d, %%r10d\n\t"
-                "subl %%ecx, %%r10d\n\t"
-                "leal (%%r9,%%r10), %%eax\n\t"
-                "cmpl $62, %%eax\n\t"
-                "ja 9f\n\t"
-                "xorq %%rdx, %%rsi\n\t"
-                "shlq $48, %%rsi\n\t"
-                "sarq $63, %%rsi\n\t"
-                "movl $62, %%ecx\n\t"
-                "subl %%r9d, %%ecx\n\t"
-                "shlxq %%rcx, %%r11, %%r13\n\t"
-                "movq %%r11, %%rax\n\t"
-                "shrq $2, %%rax\n\t"
-                "shrxq %%r9, %%rax, %%r14\n\t"
-                "movq 32(%%r15), %%rax\n\t"
-                "movl $62, %%ecx\n\t"
-                "subl %%r10d, %%ecx\n\t"
-                "shlxq %%rcx, %%rax, %%rbx\n\t"
-                "xorq %%rsi, %%rbx\n\t"
-                "shrq $2, %%rax\n\t"
-                "shrxq %%r10, %%rax, %%rax\n\t"
-                "xorq %%rsi, %%rax\n\t"
-                "btq $0, %%rsi\n\t"
-                "adcq %%rbx, %%r13\n\t"
-                "adcq %%rax, %%r14\n\t"
-                "movq %%r14, %%rsi\n\t"
-                "sarq $63, %%rsi\n\t"
-                "xorq %%rsi, %%r13\n\t"
-                "xorq %%rsi, %%r14\n\t"
-                "subq %%rsi, %%r13\n\t"
-                "sbbq %%rsi, %%r14\n\t"
-                "xorl %%edx, %%esi\n\t"
-                "andl $0x8000, %%esi\n\t"
-                "testq %%r14, %%r14\n\t"
-                "jz 9f\n\t"
-                "lzcntq %%r14, %%rcx\n\t"
-                "shldq %%cl, %%r13, %%r14\n\t"
-                "shlxq %%rcx, %%r13, %%r13\n\t"
-                "addl $2, %%r8d\n\t"
-                "subl %%ecx, %%r8d\n\t"
-                "orl %%esi, %%r8d\n\t"
-                "btq $0, %%r14\n\t"
-                "adcq 64(%%r15), %%r13\n\t"
-                "adcq $0, %%r14\n\t"
-                "jz 9f\n\t"
-                // b' = (t + t) + y: (rbx, r9d)
-                "movl %%edi, %%eax\n\t"
-                "andl $0x7fff, %%eax\n\t"
-                "movq 56(%%r15), %%rsi\n\t"
-                "movl %%esi, %%ecx\n\t"
-                "andl $0x7fff, %%ecx\n\t"
-                "movl %%eax, %%r9d\n\t"
-                "cmpl %%ecx, %%eax\n\t"
-                "cmovll %%ecx, %%r9d\n\t"
-                "movl %%r9d, %%r10d\n\t"
-                "subl %%eax, %%r10d\n\t"
-                "movl %%r9d, %%r11d\n\t"
-                "subl %%ecx, %%r11d\n\t"
-                "leal (%%r10,%%r11), %%eax\n\t"
-                "cmpl $62, %%eax\n\t"
-                "ja 9f\n\t"
-                "xorq %%rdi, %%rsi\n\t"
-                "shlq $48, %%rsi\n\t"
-                "sarq $63, %%rsi\n\t"
-                "movl $62, %%ecx\n\t"
-                "subl %%r10d, %%ecx\n\t"
-                "shlxq %%rcx, %%r12, %%r13\n\t"
-                "movq %%r12, %%rax\n\t"
-                "shrq $2, %%rax\n\t"
-                "shrxq %%r10, %%rax, %%rbx\n\t"
-                "movq 48(%%r15), %%rax\n\t"
-                "movl $62, %%ecx\n\t"
-                "subl %%r11d, %%ecx\n\t"
-                "shlxq %%rcx, %%rax, %%rdx\n\t"
-                "xorq %%rsi, %%rdx\n\t"
-                "shrq $2, %%rax\n\t"
-                "shrxq %%r11, %%rax, %%rax\n\t"
-                "xorq %%rsi, %%rax\n\t"
-                "btq $0, %%rsi\n\t"
-                "adcq %%rdx, %%r13\n\t"
-                "adcq %%rax, %%rbx\n\t"
-                "movq %%rbx, %%rsi\n\t"
-                "sarq $63, %%rsi\n\t"
-                "xorq %%rsi, %%r13\n\t"
-                "xorq %%rsi, %%rbx\n\t"
-                "subq %%rsi, %%r13\n\t"
-                "sbbq %%rsi, %%rbx\n\t"
-                "xorl %%edi, %%esi\n\t"
-                "andl $0x8000, %%esi\n\t"
-                "testq %%rbx, %%rbx\n\t"
-                "jz 9f\n\t"
-                "lzcntq %%rbx, %%rcx\n\t"
-                "shldq %%cl, %%r13, %%rbx\n\t"
-                "shlxq %%rcx, %%r13, %%r13\n\t"
-                "addl $2, %%r9d\n\t"
-                "subl %%ecx, %%r9d\n\t"
-                "orl %%esi, %%r9d\n\t"
-                "btq $0, %%rbx\n\t"
-                "adcq 64(%%r15), %%r13\n\t"
-                "adcq $0, %%rbx\n\t"
-                "jz 9f\n\t"
+                SOFTORBITSTEP_ADD("%%r11", "%%edx", "32", "40", "80", "%%r8", "%%edx")
+                // b' = (t + t) + y: (r11, edi)
+                SOFTORBITSTEP_ADD("%%r12", "%%edi", "48", "56", "88", "%%r11", "%%edi")
                 // the next state
-                "movq %%r14, 0(%%r15)\n\t"
-                "movq %%r8, 8(%%r15)\n\t"
-                "movq %%rbx, 16(%%r15)\n\t"
-                "movq %%r9, 24(%%r15)\n\t"
+                "movq %%r8, 0(%%r15)\n\t"
+                "movq %%rdx, 8(%%r15)\n\t"
+                "movq %%r11, 16(%%r15)\n\t"
+                "movq %%rdi, 24(%%r15)\n\t"
                 "movq $0, 72(%%r15)\n\t"
                 "jmp 7f\n"
                 // M's sum carried out: one place down, the bit out kept sticky
@@ -354,3 +313,5 @@ struct SoftOrbitStep
     }
 #endif
 };
+
+#undef SOFTORBITSTEP_ADD
