@@ -13,43 +13,39 @@
 
 #include "platform/softorbit.h"
 
-// The sum of unknown signs of the significand IM and sign-and-exponent ISE
-// (a 32-bit register) and the slot's value at byte offsets XM, XSE, with its
-// exponent field alone at XE, rounded into OM and OSE (a 32-bit register).
-// The operands are ordered by magnitude, exponent field then significand,
-// in one compare and borrow; the larger one's significand goes one place
-// down in 128 bits, the smaller's d + 1 places, negated for opposite signs.
-// The sum is then not negative and has a free top bit; its sign is the
-// larger operand's. A zero, operands more than 62 places apart, a sum of
-// zero and a carry past the significand leave the step to the C++.
-// Uses rax, rbx, rcx, rsi, r9, r10, r13 and r14.
+// The sum of unknown signs of the value in registers IM (significand), IE
+// (exponent field, 32 bits) and IS (sign: 0, or all ones when negative) and
+// the slot's value at byte offsets XM, XE, XS, rounded into OM, OE, OS. The
+// output registers may be the input ones. The operands are ordered by
+// magnitude, exponent then significand, in one compare and borrow; the
+// larger one's significand goes one place down in 128 bits, the smaller's
+// d + 1 places, negated for opposite signs. The sum is then not negative,
+// with a free top bit; its sign is the larger operand's. A zero, operands
+// more than 62 places apart, a sum of zero and a carry past the significand
+// leave the step to the C++. Uses rax, rbx, rcx, r9, r10, r13 and r14.
 #if defined(__x86_64__) && defined(__GNUC__)
-#define SOFTORBITSTEP_ADD(IM, ISE, XM, XSE, XE, OM, OSE) \
-    "movl " ISE ", %%eax\n\t" \
-    "andl $0x7fff, %%eax\n\t" \
+#define SOFTORBITSTEP_ADD(IM, IE, IS, XM, XE, XS, OM, OE, OS) \
+    "movq " IS ", %%rbx\n\t" \
+    "xorq " XS "(%%r15), %%rbx\n\t" /* all ones for opposite signs */ \
     "movq " XM "(%%r15), %%r9\n\t" \
-    "movl " XSE "(%%r15), %%r10d\n\t" \
+    "movl " XE "(%%r15), %%r10d\n\t" \
+    "movl " IE ", %%eax\n\t" \
     "cmpq %%r9, " IM "\n\t" \
-    "sbbl " XE "(%%r15), %%eax\n\t" /* borrow: |a| < |x| */ \
+    "sbbl %%r10d, %%eax\n\t" /* borrow: |a| < |x| */ \
     "movq " IM ", %%r13\n\t" \
     "movq %%r9, %%r14\n\t" \
-    "movl " ISE ", %%esi\n\t" \
-    "movl %%r10d, %%ebx\n\t" \
-    "cmovbq %%r9, %%r13\n\t" /* the larger: r13, esi */ \
-    "cmovbq " IM ", %%r14\n\t" /* the smaller: r14, ebx */ \
-    "cmovbl %%r10d, %%esi\n\t" \
-    "cmovbl " ISE ", %%ebx\n\t" \
-    "movl %%esi, %%eax\n\t" \
-    "andl $0x7fff, %%eax\n\t" \
-    "movl %%ebx, %%ecx\n\t" \
-    "andl $0x7fff, %%ecx\n\t" \
-    "xorl %%esi, %%ebx\n\t" \
+    "movl " IE ", %%eax\n\t" \
+    "movl %%r10d, %%ecx\n\t" \
+    "movq " IS ", " OS "\n\t" \
+    "cmovbq %%r9, %%r13\n\t" /* the larger: r13, eax, OS */ \
+    "cmovbq " IM ", %%r14\n\t" /* the smaller: r14, ecx */ \
+    "cmovbl %%r10d, %%eax\n\t" \
+    "cmovbl " IE ", %%ecx\n\t" \
+    "cmovbq " XS "(%%r15), " OS "\n\t" \
     "movl %%eax, %%r9d\n\t" \
     "subl %%ecx, %%r9d\n\t" /* d */ \
     "cmpl $62, %%r9d\n\t" \
     "ja 9f\n\t" \
-    "shlq $48, %%rbx\n\t" \
-    "sarq $63, %%rbx\n\t" /* all ones for opposite signs */ \
     "leal 1(%%r9), %%ecx\n\t" \
     "shrxq %%rcx, %%r14, %%r10\n\t" \
     "xorl $63, %%r9d\n\t" \
@@ -66,45 +62,49 @@
     "jc 9f\n\t" /* a sum of zero */ \
     "shldq %%cl, %%r13, " OM "\n\t" \
     "shlxq %%rcx, %%r13, %%r13\n\t" \
-    "andl $0x8000, %%esi\n\t" \
     "subl %%ecx, %%eax\n\t" \
-    "leal 1(%%rax,%%rsi), " OSE "\n\t" \
+    "leal 1(%%rax), " OE "\n\t" \
     "btq $0, " OM "\n\t" \
-    "adcq 64(%%r15), %%r13\n\t" \
+    "adcq 96(%%r15), %%r13\n\t" \
     "adcq $0, " OM "\n\t" \
     "jz 9f\n\t"
 #endif
 
 struct SoftOrbitStep
 {
-    // The orbit's slot: a and b (significand, sign with exponent), the
-    // orbit's x and y in the same form, one constant, the result, and the
-    // exponent fields of x and y alone (prepare() sets the last ones).
-    enum : int { Am, Ase, Bm, Bse, Xm, Xse, Ym, Yse, Half, Status, Xe, Ye, Words };
+    using Value = SoftOrbit::Value;
+
+    // The orbit's slot: a, b, x and y, each as significand, exponent field
+    // and sign (0, or all ones when negative), then one constant and the
+    // result. put() fills it.
+    enum : int { Am, Ae, As, Bm, Be, Bs, Xm, Xe, Xs, Ym, Ye, Ys, Half, Status, Words };
 
     // Status after run().
     static constexpr std::uint64_t kStepped = 0; // a and b hold the next step
     static constexpr std::uint64_t kEscaped = 1; // |z|^2 >= 4 on this step
     static constexpr std::uint64_t kInC = 2;     // not made: the C++ makes it
 
-    static void prepare(std::uint64_t *slot)
+    static void put(std::uint64_t *slot, Value a, Value b, Value x, Value y)
     {
+        set(slot + Am, a);
+        set(slot + Bm, b);
+        set(slot + Xm, x);
+        set(slot + Ym, y);
         slot[Half] = 0x7FFFFFFFFFFFFFFFull;
-        slot[Xe] = slot[Xse] & SoftOrbit::kExpMask;
-        slot[Ye] = slot[Yse] & SoftOrbit::kExpMask;
+        slot[Status] = kStepped;
     }
+    static Value a(const std::uint64_t *slot) { return get(slot + Am); }
+    static Value b(const std::uint64_t *slot) { return get(slot + Bm); }
 
     // The step with SoftOrbit's operations, as run() makes it or leaves it to
     // them: whether the orbit escapes on it; else the slot holds the next step.
     static bool runWithOperations(std::uint64_t *slot)
     {
-        SoftOrbit::Value a{slot[Am], slot[Ase]}, b{slot[Bm], slot[Bse]};
-        if (SoftOrbit::step(a, b, {slot[Xm], slot[Xse]}, {slot[Ym], slot[Yse]}))
+        Value a = get(slot + Am), b = get(slot + Bm);
+        if (SoftOrbit::step(a, b, get(slot + Xm), get(slot + Ym)))
             return true;
-        slot[Am] = a.m;
-        slot[Ase] = a.se;
-        slot[Bm] = b.m;
-        slot[Bse] = b.se;
+        set(slot + Am, a);
+        set(slot + Bm, b);
         return false;
     }
 
@@ -121,14 +121,12 @@ struct SoftOrbitStep
         asm volatile(
                 // a, b
                 "movq 0(%%r15), %%r8\n\t"
-                "movq 8(%%r15), %%r9\n\t"
-                "movq 16(%%r15), %%r10\n\t"
-                "movq 24(%%r15), %%r11\n\t"
+                "movl 8(%%r15), %%esi\n\t"
+                "movq 24(%%r15), %%r10\n\t"
+                "movl 32(%%r15), %%ecx\n\t"
                 // A = a*a: (rbx, esi)
                 "movq %%r8, %%rdx\n\t"
                 "mulxq %%r8, %%rax, %%rbx\n\t"
-                "movl %%r9d, %%esi\n\t"
-                "andl $0x7fff, %%esi\n\t"
                 "movl %%esi, %%edi\n\t"
                 "addl %%esi, %%esi\n\t"
                 "movq %%rbx, %%r12\n\t"
@@ -140,13 +138,11 @@ struct SoftOrbitStep
                 "cmovncq %%r13, %%rax\n\t"
                 "adcl $-16383, %%esi\n\t"
                 "btq $0, %%rbx\n\t"
-                "adcq 64(%%r15), %%rax\n\t"
+                "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%rbx\n\t"
                 "jz 9f\n\t"
                 // t = a*b, then t + t: (r12, edi)
                 "mulxq %%r10, %%rax, %%r12\n\t"
-                "movl %%r11d, %%ecx\n\t"
-                "andl $0x7fff, %%ecx\n\t"
                 "addl %%ecx, %%edi\n\t"
                 "movq %%r12, %%r13\n\t"
                 "movq %%rax, %%r14\n\t"
@@ -155,15 +151,11 @@ struct SoftOrbitStep
                 "btq $63, %%r12\n\t"
                 "cmovncq %%r13, %%r12\n\t"
                 "cmovncq %%r14, %%rax\n\t"
-                "adcl $-16383, %%edi\n\t"
+                "adcl $-16382, %%edi\n\t" // t + t: one up
                 "btq $0, %%r12\n\t"
-                "adcq 64(%%r15), %%rax\n\t"
+                "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%r12\n\t"
                 "jz 9f\n\t"
-                "xorl %%r11d, %%r9d\n\t"
-                "andl $0x8000, %%r9d\n\t"
-                "orl %%r9d, %%edi\n\t"
-                "incl %%edi\n\t"
                 // bb = b*b: (r8, r9d)
                 "movq %%r10, %%rdx\n\t"
                 "mulxq %%r10, %%rax, %%r8\n\t"
@@ -177,7 +169,7 @@ struct SoftOrbitStep
                 "cmovncq %%r14, %%rax\n\t"
                 "adcl $-16383, %%r9d\n\t"
                 "btq $0, %%r8\n\t"
-                "adcq 64(%%r15), %%rax\n\t"
+                "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%r8\n\t"
                 "jz 9f\n\t"
                 // M = A + bb: the larger by exponent (r10), the smaller (r11)
@@ -195,15 +187,15 @@ struct SoftOrbitStep
                 "cmpl $63, %%ecx\n\t"
                 "ja 9f\n\t"
                 "shrxq %%rcx, %%r11, %%r13\n\t"
-                "movl $63, %%edx\n\t"
-                "subl %%ecx, %%edx\n\t"
+                "movl %%ecx, %%edx\n\t"
+                "xorl $63, %%edx\n\t"
                 "leaq (%%r11,%%r11), %%r14\n\t"
                 "shlxq %%rdx, %%r14, %%r14\n\t"
                 "addq %%r13, %%r10\n\t"
                 "jc 3f\n"
                 "1:\n\t"
                 "btq $0, %%r10\n\t"
-                "adcq 64(%%r15), %%r14\n\t"
+                "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r10\n\t"
                 "jz 9f\n\t"
                 // escape
@@ -228,6 +220,7 @@ struct SoftOrbitStep
                 "shlxq %%rcx, %%r11, %%r11\n\t"
                 "addl %%esi, %%edx\n\t"
                 "subl %%ecx, %%edx\n\t"
+                "xorl %%r8d, %%r8d\n\t" // D > 0
                 "jmp 6f\n"
                 // B = M - A: (r11, edx)
                 "5:\n\t"
@@ -250,7 +243,7 @@ struct SoftOrbitStep
                 "movl %%eax, %%edx\n\t"
                 "subl %%ecx, %%edx\n\t"
                 "btq $0, %%r11\n\t"
-                "adcq 64(%%r15), %%r14\n\t"
+                "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r11\n\t"
                 "jz 9f\n\t"
                 // D = -(B - A): (r11, edx)
@@ -270,22 +263,26 @@ struct SoftOrbitStep
                 "shldq %%cl, %%r14, %%r11\n\t"
                 "shlxq %%rcx, %%r14, %%r14\n\t"
                 "subl %%ecx, %%edx\n\t"
-                "orl $0x8000, %%edx\n\t"
+                "movq $-1, %%r8\n\t"
                 "btq $0, %%r11\n\t"
-                "adcq 64(%%r15), %%r14\n\t"
+                "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r11\n\t"
                 "jz 9f\n"
-                // a' = D + x: (r8, edx)
+                // a' = D + x, D's sign in r8: (r11, edx, r8)
                 "6:\n\t"
-                SOFTORBITSTEP_ADD("%%r11", "%%edx", "32", "40", "80", "%%r8", "%%edx")
-                // b' = (t + t) + y: (r11, edi)
-                SOFTORBITSTEP_ADD("%%r12", "%%edi", "48", "56", "88", "%%r11", "%%edi")
+                SOFTORBITSTEP_ADD("%%r11", "%%edx", "%%r8", "48", "56", "64", "%%r11", "%%edx", "%%r8")
+                // b' = (t + t) + y, t's sign a's times b's: (r12, edi, rsi)
+                "movq 16(%%r15), %%rsi\n\t"
+                "xorq 40(%%r15), %%rsi\n\t"
+                SOFTORBITSTEP_ADD("%%r12", "%%edi", "%%rsi", "72", "80", "88", "%%r12", "%%edi", "%%rsi")
                 // the next state
-                "movq %%r8, 0(%%r15)\n\t"
+                "movq %%r11, 0(%%r15)\n\t"
                 "movq %%rdx, 8(%%r15)\n\t"
-                "movq %%r11, 16(%%r15)\n\t"
-                "movq %%rdi, 24(%%r15)\n\t"
-                "movq $0, 72(%%r15)\n\t"
+                "movq %%r8, 16(%%r15)\n\t"
+                "movq %%r12, 24(%%r15)\n\t"
+                "movq %%rdi, 32(%%r15)\n\t"
+                "movq %%rsi, 40(%%r15)\n\t"
+                "movq $0, 104(%%r15)\n\t"
                 "jmp 7f\n"
                 // M's sum carried out: one place down, the bit out kept sticky
                 "3:\n\t"
@@ -301,10 +298,10 @@ struct SoftOrbitStep
                 "incl %%eax\n\t"
                 "jmp 1b\n"
                 "8:\n\t"
-                "movq $1, 72(%%r15)\n\t"
+                "movq $1, 104(%%r15)\n\t"
                 "jmp 7f\n"
                 "9:\n\t"
-                "movq $2, 72(%%r15)\n"
+                "movq $2, 104(%%r15)\n"
                 "7:\n\t"
                 : "+r"(p)
                 :
@@ -312,6 +309,18 @@ struct SoftOrbitStep
                   "r14", "cc", "memory");
     }
 #endif
+
+private:
+    static void set(std::uint64_t *w, Value v)
+    {
+        w[0] = v.m;
+        w[1] = v.se & SoftOrbit::kExpMask;
+        w[2] = std::uint64_t{0} - ((v.se >> 15) & 1);
+    }
+    static Value get(const std::uint64_t *w)
+    {
+        return {w[0], w[1] | (w[2] & SoftOrbit::kSign)};
+    }
 };
 
 #undef SOFTORBITSTEP_ADD

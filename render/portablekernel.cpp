@@ -236,24 +236,13 @@ int afterPass(RowState *s, const std::int32_t *k, Store store)
     std::uint64_t slot[kLanes][Step::Words];
     std::int32_t k[kLanes];
     const auto load = [&](int lane) {
-        const Op::Value a = Op::unpack(s->z[2 * lane]), b = Op::unpack(s->z[2 * lane + 1]);
-        const Op::Value x = Op::unpack(Extended(s->x[lane])), y = Op::unpack(Extended(s->y[lane]));
-        std::uint64_t *w = slot[lane];
-        w[Step::Am] = a.m;
-        w[Step::Ase] = a.se;
-        w[Step::Bm] = b.m;
-        w[Step::Bse] = b.se;
-        w[Step::Xm] = x.m;
-        w[Step::Xse] = x.se;
-        w[Step::Ym] = y.m;
-        w[Step::Yse] = y.se;
-        Step::prepare(w);
+        Step::put(slot[lane], Op::unpack(s->z[2 * lane]), Op::unpack(s->z[2 * lane + 1]),
+                  Op::unpack(Extended(s->x[lane])), Op::unpack(Extended(s->y[lane])));
         k[lane] = s->k[lane];
     };
     const auto store = [&](int lane) {
-        const std::uint64_t *w = slot[lane];
-        s->z[2 * lane] = Op::pack({w[Step::Am], w[Step::Ase]});
-        s->z[2 * lane + 1] = Op::pack({w[Step::Bm], w[Step::Bse]});
+        s->z[2 * lane] = Op::pack(Step::a(slot[lane]));
+        s->z[2 * lane + 1] = Op::pack(Step::b(slot[lane]));
         s->k[lane] = k[lane];
     };
     for (int lane = 0; lane < kLanes; ++lane)

@@ -284,11 +284,12 @@ TEST(SoftOrbitStep, AsTheKernelsOperations)
             x = a = between(-2, 2);
             y = b = between(-1, 1);
             for (int k = r.below(40); k > 0; --k) {
-                std::uint64_t w[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
+                std::uint64_t w[Step::Words];
+                Step::put(w, a, b, x, y);
                 if (SoftOrbitStep::runWithOperations(w))
                     break;
-                a = {w[Step::Am], w[Step::Ase]};
-                b = {w[Step::Bm], w[Step::Bse]};
+                a = Step::a(w);
+                b = Step::b(w);
             }
         } else {
             const int range = r.below(2) != 0 ? 4 : 80;
@@ -299,17 +300,18 @@ TEST(SoftOrbitStep, AsTheKernelsOperations)
             x = r.below(16) == 0 ? Op::unpack(SoftExtended(0.0)) : normal(range);
             y = normal(range);
         }
-        std::uint64_t got[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
-        Step::prepare(got);
+        std::uint64_t got[Step::Words];
+        Step::put(got, a, b, x, y);
         Step::run(got);
         if (got[Step::Status] == Step::kInC)
             continue;
         ++own;
-        std::uint64_t want[Step::Words] = {a.m, a.se, b.m, b.se, x.m, x.se, y.m, y.se};
+        std::uint64_t want[Step::Words];
+        Step::put(want, a, b, x, y);
         const bool escaped = SoftOrbitStep::runWithOperations(want);
         ASSERT_EQ(got[Step::Status] == Step::kEscaped, escaped) << i;
         if (!escaped)
-            for (int w = Step::Am; w <= Step::Bse; ++w)
+            for (int w = Step::Am; w <= Step::Bs; ++w)
                 ASSERT_EQ(got[w], want[w]) << "word " << w << " of step " << i << ": a "
                                            << hex(Op::pack(a)) << " b " << hex(Op::pack(b)) << " x "
                                            << hex(Op::pack(x)) << " y " << hex(Op::pack(y));
