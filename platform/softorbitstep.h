@@ -45,7 +45,7 @@
     "movl %%eax, %%r9d\n\t" \
     "subl %%ecx, %%r9d\n\t" /* d */ \
     "cmpl $62, %%r9d\n\t" \
-    "ja 9f\n\t" \
+    "ja %l[inC]\n\t" \
     "leal 1(%%r9), %%ecx\n\t" \
     "shrxq %%rcx, %%r14, %%r10\n\t" \
     "xorl $63, %%r9d\n\t" \
@@ -59,7 +59,7 @@
     "adcq %%r14, %%r13\n\t" \
     "adcq %%r10, " OM "\n\t" \
     "lzcntq " OM ", %%rcx\n\t" \
-    "jc 9f\n\t" /* a sum of zero */ \
+    "jc %l[inC]\n\t" /* a sum of zero */ \
     "shldq %%cl, %%r13, " OM "\n\t" \
     "shlxq %%rcx, %%r13, %%r13\n\t" \
     "subl %%ecx, %%eax\n\t" \
@@ -67,7 +67,7 @@
     "btq $0, " OM "\n\t" \
     "adcq 96(%%r15), %%r13\n\t" \
     "adcq $0, " OM "\n\t" \
-    "jz 9f\n\t"
+    "jz %l[inC]\n\t"
 #endif
 
 struct SoftOrbitStep
@@ -75,11 +75,11 @@ struct SoftOrbitStep
     using Value = SoftOrbit::Value;
 
     // The orbit's slot: a, b, x and y, each as significand, exponent field
-    // and sign (0, or all ones when negative), then one constant and the
-    // result. put() fills it.
-    enum : int { Am, Ae, As, Bm, Be, Bs, Xm, Xe, Xs, Ym, Ye, Ys, Half, Status, Words };
+    // and sign (0, or all ones when negative), then one constant. put()
+    // fills it.
+    enum : int { Am, Ae, As, Bm, Be, Bs, Xm, Xe, Xs, Ym, Ye, Ys, Half, Words };
 
-    // Status after run().
+    // What run() did.
     static constexpr std::uint64_t kStepped = 0; // a and b hold the next step
     static constexpr std::uint64_t kEscaped = 1; // |z|^2 >= 4 on this step
     static constexpr std::uint64_t kInC = 2;     // not made: the C++ makes it
@@ -91,7 +91,6 @@ struct SoftOrbitStep
         set(slot + Xm, x);
         set(slot + Ym, y);
         slot[Half] = 0x7FFFFFFFFFFFFFFFull;
-        slot[Status] = kStepped;
     }
     static Value a(const std::uint64_t *slot) { return get(slot + Am); }
     static Value b(const std::uint64_t *slot) { return get(slot + Bm); }
@@ -114,11 +113,12 @@ struct SoftOrbitStep
     // normalised by doubling its words unless the top bit is set, and rounded
     // to nearest even as the carry out of lo + 2^63 - 1 + (hi & 1). Where
     // bb <= A, D = 2A - M exactly; elsewhere B >= A, and D = -(B - A). The
-    // sums of unknown signs, a' and b', are SOFTORBITSTEP_ADD.
-    [[gnu::always_inline]] static inline void run(std::uint64_t *slot)
+    // sums of unknown signs, a' and b', are SOFTORBITSTEP_ADD. Returns what
+    // it did: the rare cases jump out to kInC.
+    [[gnu::always_inline]] static inline std::uint64_t run(std::uint64_t *slot)
     {
         register std::uint64_t *p asm("r15") = slot;
-        asm volatile(
+        asm goto(
                 // a, b
                 "movq 0(%%r15), %%r8\n\t"
                 "movl 8(%%r15), %%esi\n\t"
@@ -140,7 +140,7 @@ struct SoftOrbitStep
                 "btq $0, %%rbx\n\t"
                 "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%rbx\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 // t = a*b, then t + t: (r12, edi)
                 "mulxq %%r10, %%rax, %%r12\n\t"
                 "addl %%ecx, %%edi\n\t"
@@ -155,7 +155,7 @@ struct SoftOrbitStep
                 "btq $0, %%r12\n\t"
                 "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%r12\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 // bb = b*b: (r8, r9d)
                 "movq %%r10, %%rdx\n\t"
                 "mulxq %%r10, %%rax, %%r8\n\t"
@@ -171,7 +171,7 @@ struct SoftOrbitStep
                 "btq $0, %%r8\n\t"
                 "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%r8\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 // M = A + bb: the larger by exponent (r10), the smaller (r11)
                 // d places down, exponent eax
                 "movq %%rbx, %%r10\n\t"
@@ -185,22 +185,33 @@ struct SoftOrbitStep
                 "leal (%%rax,%%rax), %%ecx\n\t"
                 "subl %%edx, %%ecx\n\t"
                 "cmpl $63, %%ecx\n\t"
-                "ja 9f\n\t"
+                "ja %l[inC]\n\t"
                 "shrxq %%rcx, %%r11, %%r13\n\t"
                 "movl %%ecx, %%edx\n\t"
                 "xorl $63, %%edx\n\t"
                 "leaq (%%r11,%%r11), %%r14\n\t"
                 "shlxq %%rdx, %%r14, %%r14\n\t"
                 "addq %%r13, %%r10\n\t"
-                "jc 3f\n"
+                "jnc 1f\n\t"
+                // carried out: one place down, the bit out kept sticky
+                "movq %%r14, %%rdx\n\t"
+                "shrq $1, %%rdx\n\t"
+                "andl $1, %%r14d\n\t"
+                "orq %%rdx, %%r14\n\t"
+                "movq %%r10, %%rdx\n\t"
+                "shlq $63, %%rdx\n\t"
+                "orq %%rdx, %%r14\n\t"
+                "shrq $1, %%r10\n\t"
+                "btsq $63, %%r10\n\t"
+                "incl %%eax\n\t"
                 "1:\n\t"
                 "btq $0, %%r10\n\t"
                 "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r10\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 // escape
                 "cmpl $16385, %%eax\n\t"
-                "jae 8f\n\t"
+                "jae %l[escaped]\n\t"
                 // bb <= A?
                 "cmpl %%r9d, %%esi\n\t"
                 "ja 4f\n\t"
@@ -215,7 +226,7 @@ struct SoftOrbitStep
                 "andq %%rbx, %%r11\n\t"
                 "addq %%rbx, %%r11\n\t"
                 "subq %%r10, %%r11\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 "lzcntq %%r11, %%rcx\n\t"
                 "shlxq %%rcx, %%r11, %%r11\n\t"
                 "addl %%esi, %%edx\n\t"
@@ -227,7 +238,7 @@ struct SoftOrbitStep
                 "movl %%eax, %%ecx\n\t"
                 "subl %%esi, %%ecx\n\t"
                 "cmpl $63, %%ecx\n\t"
-                "ja 9f\n\t"
+                "ja %l[inC]\n\t"
                 "shrxq %%rcx, %%rbx, %%r13\n\t"
                 "movl $63, %%edx\n\t"
                 "subl %%ecx, %%edx\n\t"
@@ -236,7 +247,7 @@ struct SoftOrbitStep
                 "movq %%r10, %%r11\n\t"
                 "negq %%r14\n\t"
                 "sbbq %%r13, %%r11\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 "lzcntq %%r11, %%rcx\n\t"
                 "shldq %%cl, %%r14, %%r11\n\t"
                 "shlxq %%rcx, %%r14, %%r14\n\t"
@@ -245,12 +256,12 @@ struct SoftOrbitStep
                 "btq $0, %%r11\n\t"
                 "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r11\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 // D = -(B - A): (r11, edx)
                 "movl %%edx, %%ecx\n\t"
                 "subl %%esi, %%ecx\n\t"
                 "cmpl $63, %%ecx\n\t"
-                "ja 9f\n\t"
+                "ja %l[inC]\n\t"
                 "shrxq %%rcx, %%rbx, %%r13\n\t"
                 "movl $63, %%eax\n\t"
                 "subl %%ecx, %%eax\n\t"
@@ -258,7 +269,7 @@ struct SoftOrbitStep
                 "shlxq %%rax, %%r14, %%r14\n\t"
                 "negq %%r14\n\t"
                 "sbbq %%r13, %%r11\n\t"
-                "jz 9f\n\t"
+                "jz %l[inC]\n\t"
                 "lzcntq %%r11, %%rcx\n\t"
                 "shldq %%cl, %%r14, %%r11\n\t"
                 "shlxq %%rcx, %%r14, %%r14\n\t"
@@ -267,7 +278,7 @@ struct SoftOrbitStep
                 "btq $0, %%r11\n\t"
                 "adcq 96(%%r15), %%r14\n\t"
                 "adcq $0, %%r11\n\t"
-                "jz 9f\n"
+                "jz %l[inC]\n"
                 // a' = D + x, D's sign in r8: (r11, edx, r8)
                 "6:\n\t"
                 SOFTORBITSTEP_ADD("%%r11", "%%edx", "%%r8", "48", "56", "64", "%%r11", "%%edx", "%%r8")
@@ -282,31 +293,16 @@ struct SoftOrbitStep
                 "movq %%r12, 24(%%r15)\n\t"
                 "movq %%rdi, 32(%%r15)\n\t"
                 "movq %%rsi, 40(%%r15)\n\t"
-                "movq $0, 104(%%r15)\n\t"
-                "jmp 7f\n"
-                // M's sum carried out: one place down, the bit out kept sticky
-                "3:\n\t"
-                "movq %%r14, %%rdx\n\t"
-                "shrq $1, %%rdx\n\t"
-                "andl $1, %%r14d\n\t"
-                "orq %%rdx, %%r14\n\t"
-                "movq %%r10, %%rdx\n\t"
-                "shlq $63, %%rdx\n\t"
-                "orq %%rdx, %%r14\n\t"
-                "shrq $1, %%r10\n\t"
-                "btsq $63, %%r10\n\t"
-                "incl %%eax\n\t"
-                "jmp 1b\n"
-                "8:\n\t"
-                "movq $1, 104(%%r15)\n\t"
-                "jmp 7f\n"
-                "9:\n\t"
-                "movq $2, 104(%%r15)\n"
-                "7:\n\t"
-                : "+r"(p)
                 :
+                : "r"(p)
                 : "rax", "rbx", "rcx", "rdx", "rsi", "rdi", "r8", "r9", "r10", "r11", "r12", "r13",
-                  "r14", "cc", "memory");
+                  "r14", "cc", "memory"
+                : escaped, inC);
+        return kStepped;
+    escaped:
+        return kEscaped;
+    inC:
+        return kInC;
     }
 #endif
 

@@ -254,8 +254,7 @@ int afterPass(RowState *s, const std::int32_t *k, Store store)
             std::uint64_t *w = slot[lane];
             const bool atLimit = k[lane] == limit;
             if (!atLimit) [[likely]] {
-                Step::run(w);
-                const std::uint64_t status = w[Step::Status];
+                const std::uint64_t status = Step::run(w);
                 const bool escaped = status == Step::kInC ? stepInC(w) : status == Step::kEscaped;
                 if (!escaped) [[likely]] {
                     ++k[lane];
