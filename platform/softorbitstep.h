@@ -68,6 +68,41 @@
     "adcq 96(%%r15), %%r13\n\t" \
     "adcq $0, " OM "\n\t" \
     "jz %l[inC]\n\t"
+
+// M = BIG + SMALL for non-negative values in registers, BIG's exponent
+// field in BIGE (32 bits), SMALL edx places down: rounded into r10 and eax,
+// with the escape test M >= 4. L is a free local label number. Uses rcx,
+// rdx, r13 and r14.
+#define SOFTORBITSTEP_SUM_M(BIG, BIGE, SMALL, L) \
+    "cmpl $63, %%edx\n\t" \
+    "ja %l[inC]\n\t" \
+    "shrxq %%rdx, " SMALL ", %%r13\n\t" \
+    "movl %%edx, %%ecx\n\t" \
+    "xorl $63, %%ecx\n\t" \
+    "leaq (" SMALL "," SMALL "), %%r14\n\t" \
+    "shlxq %%rcx, %%r14, %%r14\n\t" \
+    "movq " BIG ", %%r10\n\t" \
+    "movl " BIGE ", %%eax\n\t" \
+    "addq %%r13, %%r10\n\t" \
+    "jnc " L "f\n\t" \
+    /* carried out: one place down, the bit out kept sticky */ \
+    "movq %%r14, %%rdx\n\t" \
+    "shrq $1, %%rdx\n\t" \
+    "andl $1, %%r14d\n\t" \
+    "orq %%rdx, %%r14\n\t" \
+    "movq %%r10, %%rdx\n\t" \
+    "shlq $63, %%rdx\n\t" \
+    "orq %%rdx, %%r14\n\t" \
+    "shrq $1, %%r10\n\t" \
+    "btsq $63, %%r10\n\t" \
+    "incl %%eax\n\t" \
+    L ":\n\t" \
+    "btq $0, %%r10\n\t" \
+    "adcq 96(%%r15), %%r14\n\t" \
+    "adcq $0, %%r10\n\t" \
+    "jz %l[inC]\n\t" \
+    "cmpl $16385, %%eax\n\t" \
+    "jae %l[escaped]\n\t"
 #endif
 
 struct SoftOrbitStep
@@ -172,54 +207,17 @@ struct SoftOrbitStep
                 "adcq 96(%%r15), %%rax\n\t"
                 "adcq $0, %%r8\n\t"
                 "jz %l[inC]\n\t"
-                // M = A + bb: the larger by exponent (r10), the smaller (r11)
-                // d places down, exponent eax
-                "movq %%rbx, %%r10\n\t"
-                "movq %%r8, %%r11\n\t"
-                "movl %%esi, %%eax\n\t"
-                "cmpl %%r9d, %%esi\n\t"
-                "cmovlq %%r8, %%r10\n\t"
-                "cmovlq %%rbx, %%r11\n\t"
-                "cmovll %%r9d, %%eax\n\t"
-                "leal (%%rsi,%%r9), %%edx\n\t"
-                "leal (%%rax,%%rax), %%ecx\n\t"
-                "subl %%edx, %%ecx\n\t"
-                "cmpl $63, %%ecx\n\t"
-                "ja %l[inC]\n\t"
-                "shrxq %%rcx, %%r11, %%r13\n\t"
-                "movl %%ecx, %%edx\n\t"
-                "xorl $63, %%edx\n\t"
-                "leaq (%%r11,%%r11), %%r14\n\t"
-                "shlxq %%rdx, %%r14, %%r14\n\t"
-                "addq %%r13, %%r10\n\t"
-                "jnc 1f\n\t"
-                // carried out: one place down, the bit out kept sticky
-                "movq %%r14, %%rdx\n\t"
-                "shrq $1, %%rdx\n\t"
-                "andl $1, %%r14d\n\t"
-                "orq %%rdx, %%r14\n\t"
-                "movq %%r10, %%rdx\n\t"
-                "shlq $63, %%rdx\n\t"
-                "orq %%rdx, %%r14\n\t"
-                "shrq $1, %%r10\n\t"
-                "btsq $63, %%r10\n\t"
-                "incl %%eax\n\t"
-                "1:\n\t"
-                "btq $0, %%r10\n\t"
-                "adcq 96(%%r15), %%r14\n\t"
-                "adcq $0, %%r10\n\t"
-                "jz %l[inC]\n\t"
-                // escape
-                "cmpl $16385, %%eax\n\t"
-                "jae %l[escaped]\n\t"
-                // bb <= A?
-                "cmpl %%r9d, %%esi\n\t"
-                "ja 4f\n\t"
-                "jb 5f\n\t"
+                // bb <= A? One compare and borrow, exponent then significand;
+                // eA - ebb in edx.
+                "movl %%esi, %%edx\n\t"
+                "subl %%r9d, %%edx\n\t"
                 "cmpq %%r8, %%rbx\n\t"
-                "jb 5f\n"
+                "movl %%esi, %%ecx\n\t"
+                "sbbl %%r9d, %%ecx\n\t"
+                "jb 5f\n\t"
+                // M = A + bb, bb d = edx places down: (r10, eax)
+                SOFTORBITSTEP_SUM_M("%%rbx", "%%esi", "%%r8", "1")
                 // D = 2A - M, exact: (r11, edx)
-                "4:\n\t"
                 "movl %%eax, %%edx\n\t"
                 "subl %%esi, %%edx\n\t"
                 "leaq -1(%%rdx), %%r11\n\t"
@@ -229,19 +227,22 @@ struct SoftOrbitStep
                 "jz %l[inC]\n\t"
                 "lzcntq %%r11, %%rcx\n\t"
                 "shlxq %%rcx, %%r11, %%r11\n\t"
-                "addl %%esi, %%edx\n\t"
+                "movl %%eax, %%edx\n\t"
                 "subl %%ecx, %%edx\n\t"
                 "xorl %%r8d, %%r8d\n\t" // D > 0
                 "jmp 6f\n"
-                // B = M - A: (r11, edx)
+                // bb > A: M = bb + A, A d = -edx places down: (r10, eax)
                 "5:\n\t"
+                "negl %%edx\n\t"
+                SOFTORBITSTEP_SUM_M("%%r8", "%%r9d", "%%rbx", "2")
+                // B = M - A: (r11, edx)
                 "movl %%eax, %%ecx\n\t"
                 "subl %%esi, %%ecx\n\t"
                 "cmpl $63, %%ecx\n\t"
                 "ja %l[inC]\n\t"
                 "shrxq %%rcx, %%rbx, %%r13\n\t"
-                "movl $63, %%edx\n\t"
-                "subl %%ecx, %%edx\n\t"
+                "movl %%ecx, %%edx\n\t"
+                "xorl $63, %%edx\n\t"
                 "leaq (%%rbx,%%rbx), %%r14\n\t"
                 "shlxq %%rdx, %%r14, %%r14\n\t"
                 "movq %%r10, %%r11\n\t"
@@ -263,8 +264,8 @@ struct SoftOrbitStep
                 "cmpl $63, %%ecx\n\t"
                 "ja %l[inC]\n\t"
                 "shrxq %%rcx, %%rbx, %%r13\n\t"
-                "movl $63, %%eax\n\t"
-                "subl %%ecx, %%eax\n\t"
+                "movl %%ecx, %%eax\n\t"
+                "xorl $63, %%eax\n\t"
                 "leaq (%%rbx,%%rbx), %%r14\n\t"
                 "shlxq %%rax, %%r14, %%r14\n\t"
                 "negq %%r14\n\t"
@@ -320,3 +321,4 @@ private:
 };
 
 #undef SOFTORBITSTEP_ADD
+#undef SOFTORBITSTEP_SUM_M
