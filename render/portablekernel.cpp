@@ -249,7 +249,10 @@ int afterPass(RowState *s, const std::int32_t *k, Store store)
         load(lane);
     const std::int32_t limit = s->limit;
     for (;;) {
+        // Clang does not unroll a loop around asm goto, and says so.
+#if !defined(__clang__)
 #pragma GCC unroll 3
+#endif
         for (int lane = 0; lane < kLanes; ++lane) {
             std::uint64_t *w = slot[lane];
             const bool atLimit = k[lane] == limit;
