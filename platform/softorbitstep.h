@@ -103,6 +103,35 @@
     "jz %l[inC]\n\t" \
     "cmpl $16385, %%eax\n\t" \
     "jae %l[escaped]\n\t"
+
+// BIG - A for BIG >= A >= 0, BIG's significand in BIGM and exponent field in
+// BIGE (32 bits), A in rbx and esi: rounded into r11 and edx. A goes d places
+// down in 128 bits and is subtracted as its two's complement. A difference
+// whose upper word is zero and a carry past the significand leave the step
+// to the C++. Uses rcx, r9, r13 and r14.
+#define SOFTORBITSTEP_LESS_A(BIGM, BIGE) \
+    "movl " BIGE ", %%ecx\n\t" \
+    "subl %%esi, %%ecx\n\t" \
+    "cmpl $63, %%ecx\n\t" \
+    "ja %l[inC]\n\t" \
+    "shrxq %%rcx, %%rbx, %%r13\n\t" \
+    "movl %%ecx, %%r9d\n\t" \
+    "xorl $63, %%r9d\n\t" \
+    "leaq (%%rbx,%%rbx), %%r14\n\t" \
+    "shlxq %%r9, %%r14, %%r14\n\t" \
+    "movq " BIGM ", %%r11\n\t" \
+    "negq %%r14\n\t" \
+    "sbbq %%r13, %%r11\n\t" \
+    "jz %l[inC]\n\t" \
+    "lzcntq %%r11, %%rcx\n\t" \
+    "shldq %%cl, %%r14, %%r11\n\t" \
+    "shlxq %%rcx, %%r14, %%r14\n\t" \
+    "movl " BIGE ", %%edx\n\t" \
+    "subl %%ecx, %%edx\n\t" \
+    "btq $0, %%r11\n\t" \
+    "adcq 96(%%r15), %%r14\n\t" \
+    "adcq $0, %%r11\n\t" \
+    "jz %l[inC]\n\t"
 #endif
 
 struct SoftOrbitStep
@@ -236,50 +265,10 @@ struct SoftOrbitStep
                 "negl %%edx\n\t"
                 SOFTORBITSTEP_SUM_M("%%r8", "%%r9d", "%%rbx", "2")
                 // B = M - A: (r11, edx)
-                "movl %%eax, %%ecx\n\t"
-                "subl %%esi, %%ecx\n\t"
-                "cmpl $63, %%ecx\n\t"
-                "ja %l[inC]\n\t"
-                "shrxq %%rcx, %%rbx, %%r13\n\t"
-                "movl %%ecx, %%edx\n\t"
-                "xorl $63, %%edx\n\t"
-                "leaq (%%rbx,%%rbx), %%r14\n\t"
-                "shlxq %%rdx, %%r14, %%r14\n\t"
-                "movq %%r10, %%r11\n\t"
-                "negq %%r14\n\t"
-                "sbbq %%r13, %%r11\n\t"
-                "jz %l[inC]\n\t"
-                "lzcntq %%r11, %%rcx\n\t"
-                "shldq %%cl, %%r14, %%r11\n\t"
-                "shlxq %%rcx, %%r14, %%r14\n\t"
-                "movl %%eax, %%edx\n\t"
-                "subl %%ecx, %%edx\n\t"
-                "btq $0, %%r11\n\t"
-                "adcq 96(%%r15), %%r14\n\t"
-                "adcq $0, %%r11\n\t"
-                "jz %l[inC]\n\t"
+                SOFTORBITSTEP_LESS_A("%%r10", "%%eax")
                 // D = -(B - A): (r11, edx)
-                "movl %%edx, %%ecx\n\t"
-                "subl %%esi, %%ecx\n\t"
-                "cmpl $63, %%ecx\n\t"
-                "ja %l[inC]\n\t"
-                "shrxq %%rcx, %%rbx, %%r13\n\t"
-                "movl %%ecx, %%eax\n\t"
-                "xorl $63, %%eax\n\t"
-                "leaq (%%rbx,%%rbx), %%r14\n\t"
-                "shlxq %%rax, %%r14, %%r14\n\t"
-                "negq %%r14\n\t"
-                "sbbq %%r13, %%r11\n\t"
-                "jz %l[inC]\n\t"
-                "lzcntq %%r11, %%rcx\n\t"
-                "shldq %%cl, %%r14, %%r11\n\t"
-                "shlxq %%rcx, %%r14, %%r14\n\t"
-                "subl %%ecx, %%edx\n\t"
-                "movq $-1, %%r8\n\t"
-                "btq $0, %%r11\n\t"
-                "adcq 96(%%r15), %%r14\n\t"
-                "adcq $0, %%r11\n\t"
-                "jz %l[inC]\n"
+                SOFTORBITSTEP_LESS_A("%%r11", "%%edx")
+                "movq $-1, %%r8\n"
                 // a' = D + x, D's sign in r8: (r11, edx, r8)
                 "6:\n\t"
                 SOFTORBITSTEP_ADD("%%r11", "%%edx", "%%r8", "48", "56", "64", "%%r11", "%%edx", "%%r8")
@@ -322,3 +311,4 @@ private:
 
 #undef SOFTORBITSTEP_ADD
 #undef SOFTORBITSTEP_SUM_M
+#undef SOFTORBITSTEP_LESS_A
