@@ -77,7 +77,9 @@ bool startNext(RowState *s, int lane)
             // In the orbit operations, which give the general operators'
             // bits on finite doubles and cost a fraction of them: this step
             // comes once per pixel, and in fast-escaping parts of an image
-            // pixels take a few dozen steps each.
+            // pixels take a few dozen steps each. Squares and products of
+            // doubles neither overflow nor fall below the normal range of
+            // the extended type, so the results are always admissible.
             const Op::Value a = Op::unpack(X), b = Op::unpack(Y);
             const Op::Value D = Op::subNonNegative(Op::square(a), Op::square(b));
             s->z[2 * lane] = Op::pack(Op::add(D, a));
