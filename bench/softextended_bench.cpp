@@ -2,7 +2,7 @@
 // add on normal operands of orbit size, as a dependent chain (latency) and
 // over independent arrays (throughput), and one escape-time orbit step.
 
-#include "platform/softextended.h"
+#include "extended/softextended.h"
 
 #include <chrono>
 #include <cstdio>

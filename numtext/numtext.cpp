@@ -1,7 +1,7 @@
 // Decimal-comma number text.
 //
 // Both directions work on the decimal digits themselves, in x87 extended
-// precision (64-bit significand, platform/extended.h), and never consult the C or Qt
+// precision (64-bit significand, extended/extended.h), and never consult the C or Qt
 // locale: the window always shows a comma and accepts a comma or a point,
 // whatever the desktop's regional settings are.
 
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace {
 

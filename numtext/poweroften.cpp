@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace {
 

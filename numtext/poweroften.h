@@ -1,7 +1,7 @@
 #pragma once
 // Powers of ten in extended precision, for the number text. No Qt in here.
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 // 10^n for 0 <= n <= 4932, the extended value nearest to it. The power of
 // the C library (powl) is off by one unit in the last place for about one

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace zoom {
 

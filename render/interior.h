@@ -8,7 +8,7 @@
 #include <cmath>
 #include <complex>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace zoom::interior {
 

@@ -1,5 +1,5 @@
-#include "platform/softorbit.h"
-#include "platform/softorbitstep.h"
+#include "extended/softorbit.h"
+#include "extended/softorbitstep.h"
 #include "render/rowkernel.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "render/recentre.h"
 
 #include "render/geometry.h"
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 ComplexPoint recentrePoint(ComplexPoint target, double factor, int w, int h, std::int32_t X,
                            std::int32_t Y)

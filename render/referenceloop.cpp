@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace zoom {
 

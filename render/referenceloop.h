@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/geometry.h"
 
 namespace zoom {

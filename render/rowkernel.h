@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 namespace zoom::kernel {
 

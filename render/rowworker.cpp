@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/cycletrap.h"
 
 namespace zoom {

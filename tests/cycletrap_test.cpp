@@ -2,7 +2,7 @@
 // windows off the cardioid, and it must never call an orbit trapped that the
 // literal loop lets escape.
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/cycletrap.h"
 
 #include <gtest/gtest.h>

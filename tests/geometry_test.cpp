@@ -1,7 +1,7 @@
 // The image geometry: factor clamps, iteration limits, pixel steps and the
 // corner, against an oracle in GNU MPFR that shares no code with the program.
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/geometry.h"
 #include "tests/mpfr_oracle.h"
 #include "tests/random_factor.h"

@@ -4,7 +4,7 @@
 
 #include "numtext/numtext.h"
 #include "numtext/poweroften.h"
-#include "platform/extended.h"
+#include "extended/extended.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the row engine is held to, against an oracle in GNU MPFR that shares no
 // code with the program: single points, whole images, the steps it counts.
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/engine.h"
 #include "tests/mpfr_oracle.h"
 

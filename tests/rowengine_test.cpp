@@ -5,7 +5,7 @@
 // oracle here too; MANDEL_ORACLE_DIGESTS=1 recomputes the oracle images and
 // prints the digests.
 
-#include "platform/extended.h"
+#include "extended/extended.h"
 #include "render/engine.h"
 #include "tests/mpfr_oracle.h"
 

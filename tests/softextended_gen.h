@@ -7,7 +7,7 @@
 // Every draw is its own statement, so that the stream does not depend on the
 // compiler's order of evaluation.
 
-#include "platform/softextended.h"
+#include "extended/softextended.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // range of the x87 extended format and its denormals: the correctly rounded
 // results, on every processor.
 
-#include "platform/softextended.h"
+#include "extended/softextended.h"
 #include "tests/softextended_gen.h"
 
 #include <gtest/gtest.h>

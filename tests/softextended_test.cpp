@@ -2,9 +2,9 @@
 // format) and against a digest of results computed once on x86, which every
 // processor must reproduce.
 
-#include "platform/softextended.h"
-#include "platform/softorbit.h"
-#include "platform/softorbitstep.h"
+#include "extended/softextended.h"
+#include "extended/softorbit.h"
+#include "extended/softorbitstep.h"
 #include "tests/softextended_gen.h"
 
 #include <gtest/gtest.h>

@@ -77,7 +77,7 @@ mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
   "if (inside && drift + r < r0)" \
   "if (inside)"
-mutant step-carry platform/softorbitstep.h 'core_tests:SoftOrbitStep*' \
+mutant step-carry extended/softorbitstep.h 'core_tests:SoftOrbitStep*' \
   '"incl %%eax\n\t"' \
   '"nop\n\t"'
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \

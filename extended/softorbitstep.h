@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "platform/softorbit.h"
+#include "extended/softorbit.h"
 
 // The sum of unknown signs of the value in registers IM (significand), IE
 // (exponent field, 32 bits) and IS (sign: 0, or all ones when negative) and

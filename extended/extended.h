@@ -23,7 +23,7 @@
 #endif
 
 #if defined(MANDEL_SOFT_EXTENDED)
-#include "platform/softextended.h"
+#include "extended/softextended.h"
 using Extended = SoftExtended;
 
 // The type's own functions, found by argument-dependent lookup.

@@ -33,7 +33,7 @@
 
 #include <cstdint>
 
-#include "platform/softextended.h"
+#include "extended/softextended.h"
 
 #if defined(__GNUC__)
 #define SOFTORBIT_INLINE [[gnu::always_inline]] inline
