@@ -15,8 +15,10 @@
 #include "numtext/numtext.h"
 #include "platform/errorreport.h"
 #include "platform/factorgrid.h"
+#include "platform/primarycapture.h"
 #include "platform/radiogroup.h"
 #include "platform/rowpool.h"
+#include "platform/singleline.h"
 #include "platform/surface.h"
 #include "platform/windowstate.h"
 #include "render/engine.h"
@@ -73,6 +75,7 @@ Tfmandel::Tfmandel(QWidget *parent)
     setPalette(pal);
     setFont(verdana(12));
 
+    captureByPrimaryButtonOnly();
     buildControls();
     connectHandlers();
     describeControls();
@@ -158,6 +161,8 @@ void Tfmandel::buildControls()
     Edit2 = new QLineEdit(Panel3);
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->setGeometry(40, 472, 129, 22);
+    keepOneLine(Edit1);
+    keepOneLine(Edit2);
 
     tabelle = new FactorGrid(2, 7, Panel3);
     tabelle->setObjectName(QStringLiteral("tabelle"));

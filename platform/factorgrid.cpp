@@ -8,6 +8,7 @@
 #include <QStyledItemDelegate>
 
 #include "platform/accessiblegrid.h"
+#include "platform/singleline.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ public:
                              if (QTableWidgetItem *item = grid->item(row, column))
                                  item->setText(text);
                          });
+        keepOneLine(editor);
         return editor;
     }
 

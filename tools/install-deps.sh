@@ -7,7 +7,7 @@ packages=(
   build-essential cmake g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libmpfr-dev
-  xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
+  xvfb xdotool xclip imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
   qt6-svg-dev librsvg2-bin desktop-file-utils appstream dpkg-dev file lintian binutils
   gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
