@@ -327,6 +327,7 @@ void Tfmandel::FormActivate()
 void Tfmandel::MaPanelResize()
 {
     laidOut_ = MaPanel->size();
+    layoutDue_ = false;
     const int W = MaPanel->width();
     const int H = MaPanel->height();
     const int P = Panel3->width();

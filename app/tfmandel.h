@@ -132,6 +132,7 @@ private:
     bool activated_ = false;
     bool closePending_ = false;
     QSize laidOut_;     // the size of MaPanel that the thumbnails are laid out for
+    bool layoutDue_ = false; // MaPanel changed size during a run
     QRect normalPlace_; // the client area while not maximised
     bool destroyed_ = false;
 };

@@ -49,8 +49,10 @@ void Tfmandel::followWindowState()
     Panel3->setGeometry(0, 0, kPanel3Width, MaPanel->height());
 
     // The thumbnails follow MaPanel; the image under computation keeps its
-    // size, so during a run the layout waits for the run's end.
-    if (activated_ && runDepth_ == 0 && MaPanel->size() != laidOut_)
+    // size, so during a run the layout waits for the run's end. A size
+    // change during the run lays out then, also when MaPanel has its old
+    // size again (maximised and restored inside one run).
+    if (activated_ && runDepth_ == 0 && (layoutDue_ || MaPanel->size() != laidOut_))
         guarded([&] { MaPanelResize(); });
 }
 
@@ -71,6 +73,8 @@ void Tfmandel::changeEvent(QEvent *event)
 bool Tfmandel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == MaPanel && event->type() == QEvent::Resize) {
+        if (runDepth_ > 0)
+            layoutDue_ = true;
         followWindowState();
         return false;
     }

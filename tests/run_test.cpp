@@ -268,7 +268,24 @@ TEST_F(RunTest, AnUnreadableFactorEndsTheRunAndTheToggleRecovers)
     EXPECT_EQ(storeDifferences(*window, 4, expectedImage(-1.41, 0, 0, 380, 250), 380, 250), 0);
 }
 
-TEST_F(RunTest, ALayoutDuringARunWaitsForItsEnd)
+// Sizes MaPanel takes during a run, one after the other in one event pump:
+// the layout waits for the run's end and then takes place once for the last
+// size, also when that is the size the run began with.
+struct ResizesInARun
+{
+    const char *name;
+    std::vector<QSize> sizes;
+};
+
+void PrintTo(const ResizesInARun &resizes, std::ostream *os)
+{
+    *os << resizes.name;
+}
+
+class LayoutInARunTest : public RunTest, public ::testing::WithParamInterface<ResizesInARun>
+{};
+
+TEST_P(LayoutInARunTest, WaitsForTheRunsEndAndIsNeverLost)
 {
     setFactors({"0", "0", "1000000", "0", "0", "0"});
     pumpAfterEveryRow();
@@ -277,13 +294,17 @@ TEST_F(RunTest, ALayoutDuringARunWaitsForItsEnd)
     const QSize during = window->mandel1->size();
     const int columns = window->iterations.columns();
     window->cyclePhase = 9;
+    // A mark in every picture: a layout makes new white ones.
+    for (int n = 1; n <= 6; ++n)
+        window->images[n]->row(0)[0] = 0;
     bool resized = false;
     QSize sizeInRun;
     int columnsInRun = 0, phaseInRun = 0, depthInRun = 0;
     PumpProbe probe([&] {
         if (!resized && window->runInProgress() && inImage3()) {
             resized = true;
-            window->MaPanel->resize(1500, 900);
+            for (const QSize size : GetParam().sizes)
+                window->MaPanel->resize(size);
             sizeInRun = window->mandel1->size();
             columnsInRun = window->iterations.columns();
             phaseInRun = window->cyclePhase;
@@ -296,10 +317,21 @@ TEST_F(RunTest, ALayoutDuringARunWaitsForItsEnd)
     EXPECT_EQ(sizeInRun, during) << "run depth " << depthInRun;
     EXPECT_EQ(columnsInRun, columns);
     EXPECT_EQ(phaseInRun, 9);
-    EXPECT_EQ(window->mandel1->size(), QSize((1500 - 361) / 2 - 1, 300 - 1));
-    EXPECT_EQ(window->iterations.columns(), (1500 - 361) / 2 + 1);
+    const QSize last = GetParam().sizes.back();
+    const int a = (last.width() - 361) / 2, b = last.height() / 3;
+    EXPECT_EQ(window->mandel1->size(), QSize(a - 1, b - 1));
+    EXPECT_EQ(window->iterations.columns(), a + 1);
     EXPECT_EQ(window->cyclePhase, 0);
+    for (int n = 1; n <= 6; ++n)
+        EXPECT_EQ(window->images[n]->row(0)[0], 0xFF) << "picture " << n << " is not new";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+        RunTest, LayoutInARunTest,
+        ::testing::Values(ResizesInARun{"Maximised", {QSize(1500, 900)}},
+                          ResizesInARun{"MaximisedAndRestored",
+                                        {QSize(1500, 900), QSize(1124, 754)}}),
+        [](const ::testing::TestParamInfo<ResizesInARun> &info) { return info.param.name; });
 
 TEST_F(RunTest, ClosingDuringARunEndsTheRunThenTheWindow)
 {
