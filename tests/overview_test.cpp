@@ -211,6 +211,37 @@ TEST_F(OverviewTest, OnlyTheLeftButtonCapturesThePointer)
     }
 }
 
+TEST_F(OverviewTest, OtherButtonsCaptureNothingAnywhereInTheWindow)
+{
+    // Events from the window system, addressed as Qt does: after a press of
+    // any button, to the widget that took it, until all buttons are up.
+    useCheapFactors();
+    QWidget *panel = window->Panel3;
+    const auto at = [&](QWidget *to, QWidget *from, QPoint p) {
+        return to->mapFrom(window.get(), from->mapTo(window.get(), p));
+    };
+    const QPoint blank = at(panel, window.get(), QPoint(60, 530));
+    QTest::mousePress(window->Paintbox, Qt::RightButton, {}, QPoint(90, 160));
+    QTest::mouseRelease(window->Paintbox, Qt::RightButton, {}, at(window->Paintbox, panel, blank));
+    EXPECT_TRUE(window->dragging) << "a release outside the box reached it";
+    // A right press on the panel takes nothing: the moves and the release
+    // over the box reach the box.
+    QTest::mousePress(panel, Qt::RightButton, {}, blank);
+    QTest::mouseMove(panel, at(panel, window->Paintbox, QPoint(144, 150)));
+    EXPECT_EQ(edit1(), QStringLiteral("-0,7492401216"));
+    QTest::mouseRelease(panel, Qt::RightButton, {}, at(panel, window->Paintbox, QPoint(144, 150)));
+    EXPECT_FALSE(window->dragging);
+    // With the right button held from a press on the box, a left press on
+    // thumbnail 1 re-centres and runs there.
+    QTest::mousePress(window->Paintbox, Qt::RightButton, {}, QPoint(144, 150));
+    const QPoint thumb = at(window->Paintbox, window->mandel1, QPoint(10, 10));
+    QTest::mousePress(window->Paintbox, Qt::LeftButton, {}, thumb);
+    QTest::mouseRelease(window->Paintbox, Qt::LeftButton, {}, thumb);
+    QTest::mouseRelease(window->Paintbox, Qt::RightButton, {}, thumb);
+    EXPECT_NE(edit1(), QStringLiteral("-0,7492401216")) << "no re-centring";
+    EXPECT_NE(window->mandel6->retained().pixelColor(0, 0), QColor(Qt::white)) << "no run";
+}
+
 TEST_F(OverviewTest, TheMarkerIsTheDiscInsideItsBoundingBox)
 {
     // The drawing service's disc for the box (x-4, y-4, x+4, y+4): its right

@@ -13,11 +13,11 @@ namespace {
 struct Paste
 {
     const char *name;
-    QString before;   // the field's text
-    int from, to;     // the selection the paste replaces (equal: the cursor)
-    QString pasted;   // the clipboard's text
-    QString after;    // the field's text after the paste
-    int cursor;       // and its cursor
+    QString before; // the field's text
+    int from, to;   // the selection the paste replaces (equal: the cursor)
+    QString pasted; // the clipboard's text
+    QString after;  // the field's text after the paste
+    int cursor;     // and its cursor
 };
 
 void PrintTo(const Paste &paste, std::ostream *os)
@@ -67,14 +67,13 @@ const QString CR = QStringLiteral("\r");
 
 INSTANTIATE_TEST_SUITE_P(
         Paste, PasteTest,
-        ::testing::Values(
-                Paste{"WholeTextLF", "-1,41", 0, 5, "0,25" + LF, "0,25", 4},
-                Paste{"WholeTextCRLF", "-1,41", 0, 5, "0,25" + CR + LF, "0,25", 4},
-                Paste{"IntoTheMiddleCR", "12", 1, 1, "3" + CR + "4", "132", 2},
-                Paste{"SecondLineDropped", "ab", 0, 0, "a" + LF + "x", "aab", 1},
-                Paste{"OnlyALineBreak", "0,5", 3, 3, LF + "7", "0,5", 3},
-                Paste{"NoLineBreak", "1", 1, 1, "2,5", "12,5", 4},
-                Paste{"BadTextStays", "", 0, 0, " x;1" + LF, " x;1", 4}),
+        ::testing::Values(Paste{"WholeTextLF", "-1,41", 0, 5, "0,25" + LF, "0,25", 4},
+                          Paste{"WholeTextCRLF", "-1,41", 0, 5, "0,25" + CR + LF, "0,25", 4},
+                          Paste{"IntoTheMiddleCR", "12", 1, 1, "3" + CR + "4", "132", 2},
+                          Paste{"SecondLineDropped", "ab", 0, 0, "a" + LF + "x", "aab", 1},
+                          Paste{"OnlyALineBreak", "0,5", 3, 3, LF + "7", "0,5", 3},
+                          Paste{"NoLineBreak", "1", 1, 1, "2,5", "12,5", 4},
+                          Paste{"BadTextStays", "", 0, 0, " x;1" + LF, " x;1", 4}),
         [](const ::testing::TestParamInfo<Paste> &info) { return info.param.name; });
 
 } // namespace
