@@ -55,7 +55,7 @@ xdotool mousemove --window "$WIN" $(box 144 150)
 sleep 0.1
 xdotool mousedown 3
 xdotool mousemove --window "$WIN" 500 100
-xdotool mousemove --window "$WIN" $((THUMB_X[1] + 190)) $((THUMB_Y[1] + 125))
+xdotool mousemove --window "$WIN" $((THUMB_X[1] + 100)) $((THUMB_Y[1] + 60))
 sleep 0.1
 xdotool click 1
 wait_run_end "$thumbs" 60
