@@ -72,8 +72,17 @@ mutant drag-target overview/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
   "if (w.dragIndex == 1)" \
   "if (w.dragIndex == 0)"
 mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
-  "if (activated_ && runDepth_ == 0 && MaPanel->size() != laidOut_)" \
-  "if (activated_ && MaPanel->size() != laidOut_)"
+  "if (activated_ && runDepth_ == 0 && (layoutDue_ || MaPanel->size() != laidOut_))" \
+  "if (activated_ && (layoutDue_ || MaPanel->size() != laidOut_))"
+mutant layout-lost app/windowstate.cpp 'widget_tests:RunTest/*' \
+  "layoutDue_ = true;" \
+  "layoutDue_ = false;"
+mutant capture-any-button platform/primarycapture.cpp 'widget_tests:OverviewTest.*' \
+  "if (receiver == addressed)" \
+  "if (receiver || !receiver)"
+mutant paste-carriage-return platform/singleline.cpp 'widget_tests:Paste/*' \
+  "text[i] == u'\\n' || text[i] == u'\\r'" \
+  "text[i] == u'\\n'"
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
   "if (inside && drift + r < r0)" \
   "if (inside)"
