@@ -80,7 +80,7 @@ mutant layout-lost app/windowstate.cpp 'widget_tests:RunTest/*' \
 mutant capture-any-button platform/primarycapture.cpp 'widget_tests:OverviewTest.*' \
   "if (receiver == addressed)" \
   "if (receiver || !receiver)"
-mutant paste-carriage-return platform/singleline.cpp 'widget_tests:Paste/*' \
+mutant paste-cr platform/singleline.cpp 'widget_tests:Paste/*' \
   "text[i] == u'\\n' || text[i] == u'\\r'" \
   "text[i] == u'\\n'"
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
