@@ -27,12 +27,16 @@ void keepOneLine(QLineEdit *field)
             return;
         const qsizetype end = std::max<qsizetype>(field->cursorPosition(), cut);
         QString kept = text.left(cut) + text.mid(end);
-        // What follows the cursor came from the old text and has no break;
-        // a drop may leave the cursor elsewhere: cut at every break then.
-        for (qsizetype more = firstLineBreak(kept); more >= 0; more = firstLineBreak(kept))
+        // What follows the cursor came from the old text and has no break,
+        // unless something left the cursor elsewhere: then the text ends at
+        // the next break.
+        const qsizetype more = firstLineBreak(kept);
+        if (more >= 0)
             kept.truncate(more);
         field->setText(kept);
         field->setCursorPosition(int(cut));
+        // Who follows the user's edits (a factor cell follows its editor)
+        // takes the kept text.
         emit field->textEdited(kept);
     });
 }
