@@ -96,8 +96,9 @@ public:
         return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
                                        : QList<QAccessibleInterface *>{};
     }
-    int columnIndex() const override { return column_; }
-    int rowIndex() const override { return row_; }
+    // Places in the table of factors, which the fixed row and column head.
+    int columnIndex() const override { return column_ - 1; }
+    int rowIndex() const override { return row_ - 1; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
@@ -107,7 +108,7 @@ private:
     QAccessibleInterface *cell(int row, int column) const
     {
         QAccessibleInterface *t = parent();
-        return t && t->tableInterface() ? t->tableInterface()->cellAt(row, column) : nullptr;
+        return t && grid_ ? t->child(AccessibleGrid::childIndex(grid_, row, column)) : nullptr;
     }
 
     QPointer<FactorGrid> grid_;
@@ -139,17 +140,17 @@ int AccessibleGrid::childIndex(const FactorGrid *grid, int row, int column)
 
 int AccessibleGrid::childCount() const
 {
-    return rowCount() * columnCount();
+    return grid()->rowCount() * grid()->columnCount();
 }
 
 int AccessibleGrid::rowCount() const
 {
-    return grid()->rowCount();
+    return grid()->rowCount() - 1;
 }
 
 int AccessibleGrid::columnCount() const
 {
-    return grid()->columnCount();
+    return grid()->columnCount() - 1;
 }
 
 QAccessibleInterface *AccessibleGrid::child(int index) const
@@ -159,7 +160,8 @@ QAccessibleInterface *AccessibleGrid::child(int index) const
     if (cells_.size() < std::size_t(childCount()))
         cells_.resize(childCount(), 0);
     if (!cells_[index]) {
-        auto *cell = new AccessibleCell(grid(), index / columnCount(), index % columnCount());
+        const int columns = grid()->columnCount();
+        auto *cell = new AccessibleCell(grid(), index / columns, index % columns);
         cells_[index] = QAccessible::registerAccessibleInterface(cell);
     }
     return QAccessible::accessibleInterface(cells_[index]);
@@ -180,14 +182,14 @@ QAccessibleInterface *AccessibleGrid::childAt(int x, int y) const
 {
     const QPoint p = grid()->viewport()->mapFromGlobal(QPoint(x, y));
     const QModelIndex index = grid()->indexAt(p);
-    return index.isValid() ? cellAt(index.row(), index.column()) : nullptr;
+    return index.isValid() ? child(childIndex(grid(), index.row(), index.column())) : nullptr;
 }
 
 QAccessibleInterface *AccessibleGrid::focusChild() const
 {
     const int row = grid()->currentRow();
     const int column = grid()->currentColumn();
-    return row >= 0 && column >= 0 ? cellAt(row, column) : nullptr;
+    return row >= 0 && column >= 0 ? child(childIndex(grid(), row, column)) : nullptr;
 }
 
 void *AccessibleGrid::interface_cast(QAccessible::InterfaceType type)
@@ -201,7 +203,7 @@ QAccessibleInterface *AccessibleGrid::cellAt(int row, int column) const
 {
     if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
         return nullptr;
-    return child(childIndex(grid(), row, column));
+    return child(childIndex(grid(), row + 1, column + 1));
 }
 
 int AccessibleGrid::selectedCellCount() const
@@ -214,17 +216,17 @@ QList<QAccessibleInterface *> AccessibleGrid::selectedCells() const
     QList<QAccessibleInterface *> cells;
     if (QItemSelectionModel *selection = grid()->selectionModel())
         for (const QModelIndex &index : selection->selectedIndexes())
-            if (QAccessibleInterface *cell = cellAt(index.row(), index.column()))
+            if (QAccessibleInterface *cell = child(childIndex(grid(), index.row(), index.column())))
                 cells.append(cell);
     return cells;
 }
 
 QString AccessibleGrid::columnDescription(int column) const
 {
-    return grid()->cell(column, 0);
+    return grid()->cell(column + 1, 0);
 }
 
 QString AccessibleGrid::rowDescription(int row) const
 {
-    return grid()->cell(0, row);
+    return grid()->cell(0, row + 1);
 }

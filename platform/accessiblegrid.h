@@ -1,7 +1,10 @@
 #pragma once
 // What a screen reader is told about a FactorGrid: a table of its cells
 // only, without the hidden header views; the fixed first row and column are
-// the column and row headers, the other cells editable cells.
+// the column and row headers, the other cells editable cells. Rows and
+// columns are counted as the table of the editable cells (six factors, not
+// seven rows of two), whose cells name their headers; the children are all
+// cells, headers first.
 
 #include <QAccessibleWidget>
 #include <vector>
@@ -14,7 +17,8 @@ public:
     explicit AccessibleGrid(FactorGrid *grid);
     ~AccessibleGrid() override;
 
-    // The child number of cell (row, column), as focus events carry it.
+    // The child number of the grid's cell (row, column), as focus events
+    // carry it.
     static int childIndex(const FactorGrid *grid, int row, int column);
 
     QAccessible::Role role() const override { return QAccessible::Table; }

@@ -92,6 +92,10 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
 
     // The hidden overview picture is nobody's child.
     QAccessibleInterface *panel = iface(window->Panel3);
+    // The window is a frame; its panels only lay out, and say so.
+    EXPECT_EQ(iface(window.get())->role(), QAccessible::Window);
+    for (QWidget *w : {window->Panel1, window->Panel2, window->Panel3, window->MaPanel})
+        EXPECT_EQ(iface(w)->role(), QAccessible::Client) << w->objectName().toStdString();
     for (int i = 0; i < panel->childCount(); ++i)
         EXPECT_NE(panel->child(i)->object(), window->mandelimage);
     EXPECT_EQ(panel->indexOfChild(iface(window->mandelimage)), -1);
@@ -113,10 +117,15 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
             EXPECT_EQ(cell->role(), roles[r][c]) << r << "," << c;
             EXPECT_EQ(cell->text(QAccessible::Name), window->tabelle->cell(c, r));
             EXPECT_EQ(table->indexOfChild(cell), r * 2 + c);
-            EXPECT_EQ(cell->tableCellInterface()->rowIndex(), r);
+            // Rows and columns of the six factors: the headers stand before them.
+            EXPECT_EQ(cell->tableCellInterface()->rowIndex(), r - 1);
+            EXPECT_EQ(cell->tableCellInterface()->columnIndex(), c - 1);
             EXPECT_EQ(cell->actionInterface(), nullptr);
         }
-    QAccessibleInterface *cell = table->tableInterface()->cellAt(4, 1);
+    EXPECT_EQ(table->tableInterface()->rowCount(), 6);
+    EXPECT_EQ(table->tableInterface()->columnCount(), 1);
+    QAccessibleInterface *cell = table->tableInterface()->cellAt(3, 0);
+    EXPECT_EQ(cell, table->child(4 * 2 + 1));
     EXPECT_EQ(cell->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
               QStringLiteral("Bild 4"));
     EXPECT_EQ(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
