@@ -33,16 +33,30 @@ FactorGrid *gridOfEditor(QWidget *w)
     return grid && viewport == grid->viewport() ? grid : nullptr;
 }
 
-void followFocus(QWidget *now)
+// "Bild 1, 10": the cell with its row header.
+QString cellWithHeader(const FactorGrid *grid)
+{
+    return QStringLiteral("%1, %2").arg(grid->cell(0, grid->currentRow()),
+                                        grid->cell(grid->currentColumn(), grid->currentRow()));
+}
+
+// A screen reader follows the caret of a cell's editor before Qt reports its
+// focus (the editor takes it before it shows), and then takes that report for
+// old news: so the editor's name, and the cell when its editor closes, are
+// said as news.
+void followFocus(QWidget *before, QWidget *now)
 {
     if (!now || !QAccessible::isActive())
         return;
     if (auto *grid = qobject_cast<FactorGrid *>(now)) {
-        reportCurrentCellLater(grid);
+        if (before && gridOfEditor(before) == grid)
+            announce(grid, cellWithHeader(grid));
+        else
+            reportCurrentCellLater(grid);
     } else if (FactorGrid *grid = gridOfEditor(now)) {
-        // Named before Qt reports its focus: "Bild 1, Faktor".
         now->setAccessibleName(QStringLiteral("%1, %2").arg(grid->cell(0, grid->currentRow()),
                                                             grid->cell(grid->currentColumn(), 0)));
+        announce(grid, now->accessibleName());
     }
 }
 
@@ -52,7 +66,7 @@ void followFocusForAccessibility()
 {
     static const bool following = [] {
         QObject::connect(qApp, &QApplication::focusChanged, qApp,
-                         [](QWidget *, QWidget *now) { followFocus(now); });
+                         [](QWidget *before, QWidget *now) { followFocus(before, now); });
         return true;
     }();
     (void)following;

@@ -96,8 +96,8 @@ public:
         return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
                                        : QList<QAccessibleInterface *>{};
     }
-    // Places in the table of factors, which the fixed row and column head.
-    int columnIndex() const override { return column_ - 1; }
+    // Rows of the factors: the fixed row heads the columns and is none.
+    int columnIndex() const override { return column_; }
     int rowIndex() const override { return row_ - 1; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
@@ -138,9 +138,22 @@ int AccessibleGrid::childIndex(const FactorGrid *grid, int row, int column)
     return row * grid->columnCount() + column;
 }
 
-int AccessibleGrid::childCount() const
+int AccessibleGrid::cellCount() const
 {
     return grid()->rowCount() * grid()->columnCount();
+}
+
+QWidget *AccessibleGrid::openEditor() const
+{
+    for (QWidget *w : grid()->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible())
+            return w;
+    return nullptr;
+}
+
+int AccessibleGrid::childCount() const
+{
+    return cellCount() + (openEditor() ? 1 : 0);
 }
 
 int AccessibleGrid::rowCount() const
@@ -150,15 +163,17 @@ int AccessibleGrid::rowCount() const
 
 int AccessibleGrid::columnCount() const
 {
-    return grid()->columnCount() - 1;
+    return grid()->columnCount();
 }
 
 QAccessibleInterface *AccessibleGrid::child(int index) const
 {
     if (index < 0 || index >= childCount())
         return nullptr;
-    if (cells_.size() < std::size_t(childCount()))
-        cells_.resize(childCount(), 0);
+    if (index == cellCount())
+        return QAccessible::queryAccessibleInterface(openEditor());
+    if (cells_.size() < std::size_t(cellCount()))
+        cells_.resize(cellCount(), 0);
     if (!cells_[index]) {
         const int columns = grid()->columnCount();
         auto *cell = new AccessibleCell(grid(), index / columns, index % columns);
@@ -171,6 +186,8 @@ int AccessibleGrid::indexOfChild(const QAccessibleInterface *child) const
 {
     if (!child)
         return -1;
+    if (QWidget *editor = openEditor(); editor && child->object() == editor)
+        return cellCount();
     const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface *>(child));
     for (std::size_t i = 0; i < cells_.size(); ++i)
         if (cells_[i] == id)
@@ -187,6 +204,8 @@ QAccessibleInterface *AccessibleGrid::childAt(int x, int y) const
 
 QAccessibleInterface *AccessibleGrid::focusChild() const
 {
+    if (QWidget *editor = openEditor(); editor && editor->hasFocus())
+        return QAccessible::queryAccessibleInterface(editor);
     const int row = grid()->currentRow();
     const int column = grid()->currentColumn();
     return row >= 0 && column >= 0 ? child(childIndex(grid(), row, column)) : nullptr;
@@ -203,7 +222,7 @@ QAccessibleInterface *AccessibleGrid::cellAt(int row, int column) const
 {
     if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
         return nullptr;
-    return child(childIndex(grid(), row + 1, column + 1));
+    return child(childIndex(grid(), row + 1, column));
 }
 
 int AccessibleGrid::selectedCellCount() const
@@ -223,7 +242,7 @@ QList<QAccessibleInterface *> AccessibleGrid::selectedCells() const
 
 QString AccessibleGrid::columnDescription(int column) const
 {
-    return grid()->cell(column + 1, 0);
+    return grid()->cell(column, 0);
 }
 
 QString AccessibleGrid::rowDescription(int row) const

@@ -98,10 +98,10 @@ if tables:
         expected += [("table row header", "Bild %d" % n), ("table cell", "1" + "0" * n)]
     check(cells == expected, "the table's children: %s" % cells)
     t = table.queryTable()
-    # The table of the six factors; the fixed row and column head it.
-    check((t.nRows, t.nColumns) == (6, 1), "table of %dx%d" % (t.nRows, t.nColumns))
-    cell = t.getAccessibleAt(2, 0)
-    check(cell is not None and cell.name == "1000", "cell (2, 0): %s" % (cell and cell.name))
+    # The six factors' rows, each with its row header; the fixed row heads them.
+    check((t.nRows, t.nColumns) == (6, 2), "table of %dx%d" % (t.nRows, t.nColumns))
+    cell = t.getAccessibleAt(2, 1)
+    check(cell is not None and cell.name == "1000", "cell (2, 1): %s" % (cell and cell.name))
     for c in table:
         if c.getRoleName() != "table cell":
             try:
