@@ -1,11 +1,16 @@
 #include "platform/accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QWidget>
 
+#include "platform/accessiblefield.h"
 #include "platform/accessiblefocus.h"
 #include "platform/accessiblegrid.h"
+#include "platform/accessibleradio.h"
 #include "platform/factorgrid.h"
+#include "platform/radiogroup.h"
 #include "platform/surface.h"
 
 namespace {
@@ -54,6 +59,11 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return nullptr;
     if (className == QLatin1String("PaintSurface"))
         return new QAccessibleWidget(widget, QAccessible::Graphic);
+    if (className == QLatin1String("QRadioButton")
+        && qobject_cast<RadioGroup *>(widget->parentWidget()))
+        return new AccessibleRadio(static_cast<QRadioButton *>(widget));
+    if (className == QLatin1String("QLineEdit"))
+        return new AccessibleField(static_cast<QLineEdit *>(widget));
     if (className == QLatin1String("FactorGrid"))
         return new AccessibleGrid(static_cast<FactorGrid *>(widget));
     // A window of its own class (not a dialog) is a frame, as screen readers

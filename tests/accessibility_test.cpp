@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/tfmandel.h"
 #include "platform/factorgrid.h"
+#include "platform/radiogroup.h"
 #include "platform/surface.h"
 #include "tests/window_fixture.h"
 
@@ -99,6 +101,17 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
     for (int i = 0; i < panel->childCount(); ++i)
         EXPECT_NE(panel->child(i)->object(), window->mandelimage);
     EXPECT_EQ(panel->indexOfChild(iface(window->mandelimage)), -1);
+
+    // The palettes: the group is no label of its buttons (a reader says it
+    // once, on entering), and each says its place.
+    for (int i = 0; i < 4; ++i) {
+        QAccessibleInterface *radio = iface(window->RadioGroup1->item(i));
+        EXPECT_EQ(radio->role(), QAccessible::RadioButton);
+        EXPECT_EQ(radio->text(QAccessible::Name), window->RadioGroup1->item(i)->text());
+        EXPECT_EQ(radio->text(QAccessible::Description), QStringLiteral("%1 von 4").arg(i + 1));
+        EXPECT_TRUE(radio->relations(QAccessible::Label).isEmpty()) << i;
+        EXPECT_EQ(radio->state().checked, i == 0) << i;
+    }
 
     QAccessibleInterface *table = iface(window->tabelle);
     ASSERT_EQ(table->role(), QAccessible::Table);

@@ -66,6 +66,9 @@ press ctrl+Tab "^-1,41 selected" "x1's whole value"
 press Tab "^0 selected" "y1's whole value"
 press Tab "1 von 4" "the first palette's place"
 [ "$(said_since "$PRESS_MARK" | grep -c "Farbgebung")" = 1 ] || fail "\"Farbgebung\" not said once on entering the palettes"
+press Right "2 von 4" "the next palette's place"
+[ "$(said_since "$PRESS_MARK" | grep -c "Farbgebung")" = 0 ] || fail "\"Farbgebung\" said again on choosing a palette"
+heard "Sechs Bilder fertig" "the end of the run that the palette choice started"
 press Tab "^Farbanimation push button" "the animation button"
 
 # The animation button's caption as a click changes it.
@@ -76,6 +79,16 @@ press space "^notification Farbanimation" "the caption \"Farbanimation\" again"
 set_target "$LONG_RUN_RE" "$LONG_RUN_IM"
 set_factors "$LONG_RUN_FACTOR"
 maximise_and_wait
-press Return "Vergrößerungen werden gezeichnet" "the start of a long run"
-press Return "^notification Abgebrochen (nach|vor) Bild [1-6]" "the abort of the run"
+press ctrl+shift+Tab "Vergrößerungen zeichnen push button" "the draw button"
+# While a run computes, the program answers Orca only in its event handling
+# twice a second, and Orca asks many questions before it speaks: the run is
+# stopped at once, and what was said of it is heard after.
+RUN_MARK="$(log_lines)"
+press space "^space" "the key that starts a long run"
+press space "^space" "the key that stops it"
+heard "^notification Abgebrochen (nach|vor) Bild [1-6]" "the abort of the run"
+said_since "$RUN_MARK" | grep "Vergrößerungen werden gezeichnet" >/dev/null ||
+  fail "the start of the long run was not heard"
+said_since "$RUN_MARK" | grep "fertig" >/dev/null && fail "an aborted run said \"fertig\""
+log "heard the start of the long run"
 pass

@@ -15,7 +15,7 @@ stop_orca() {
 }
 # Orca ends before the X server and the program (lib.sh's cleanup), keeping
 # the test's status.
-trap 'orca_status=$?; stop_orca; (exit "$orca_status"); e2e_cleanup' EXIT
+trap 'orca_status=$?; stop_orca; set +e; (exit "$orca_status"); e2e_cleanup' EXIT
 
 # said_since N: what Orca has said after line N of its log, one utterance a line.
 said_since() {
