@@ -91,10 +91,12 @@ public:
         return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(0, column_)}
                                        : QList<QAccessibleInterface *>{};
     }
+    // A row header heads its own row too: a reader asks the first cell of a
+    // row for the row's header.
     QList<QAccessibleInterface *> rowHeaderCells() const override
     {
-        return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
-                                       : QList<QAccessibleInterface *>{};
+        return row_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
+                        : QList<QAccessibleInterface *>{};
     }
     // Rows of the factors: the fixed row heads the columns and is none.
     int columnIndex() const override { return column_; }

@@ -139,6 +139,8 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
     EXPECT_EQ(table->tableInterface()->columnCount(), 2);
     QAccessibleInterface *cell = table->tableInterface()->cellAt(3, 1);
     EXPECT_EQ(cell, table->child(4 * 2 + 1));
+    QAccessibleInterface *rowHeader = table->tableInterface()->cellAt(3, 0);
+    EXPECT_EQ(rowHeader->tableCellInterface()->rowHeaderCells().value(0), rowHeader);
     EXPECT_EQ(cell->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
               QStringLiteral("Bild 4"));
     EXPECT_EQ(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),

@@ -56,6 +56,10 @@ said_since "$PRESS_MARK" | grep -A1 "^Bild 1\.$" | grep "^10\.$" >/dev/null || f
 press F2 "Bild 1, Faktor" "the editor named after its cell"
 press Escape "Bild 1, 10" "the cell on leaving its editor"
 press Tab "^Bild 2\.$" "the next cell's row"
+# Where am I (Orca's KP_Enter): the cell, its headers and its place.
+press KP_Enter "row 2 of 6" "where am I in the table"
+said_since "$PRESS_MARK" | grep "^Bild 2\.$" >/dev/null || fail "where am I without the row header"
+said_since "$PRESS_MARK" | grep "^100\.$" >/dev/null || fail "where am I without the cell"
 press ctrl+shift+Tab "Vergrößerungen zeichnen push button" "Ctrl+Shift+Tab out of the table"
 press Tab "^Bild 2\.$" "the cell on entering the table again (Tab)"
 press ctrl+Tab "^x1 text" "Ctrl+Tab out of the table"
