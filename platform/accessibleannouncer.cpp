@@ -69,10 +69,23 @@ Notification *nextNotification()
     return n;
 }
 
+std::function<void(const QString &)> &observer()
+{
+    static std::function<void(const QString &)> o;
+    return o;
+}
+
 } // namespace
+
+void observeAnnouncements(std::function<void(const QString &)> o)
+{
+    observer() = std::move(o);
+}
 
 void announce(QWidget *window, const QString &text)
 {
+    if (observer())
+        observer()(text);
     if (!window || !QAccessible::isActive())
         return;
     Notification *n = nextNotification();

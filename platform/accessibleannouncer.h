@@ -7,8 +7,14 @@
 // description as a reference to the object, not as the new text, which
 // Orca cannot speak). Nothing is drawn.
 
+#include <functional>
+
 class QString;
 class QWidget;
 
 // Speaks text as news of window.
 void announce(QWidget *window, const QString &text);
+
+// Tests see every message through this, also when no screen reader listens;
+// an empty function stops it.
+void observeAnnouncements(std::function<void(const QString &)> observer);
