@@ -13,6 +13,7 @@
 #include "app/fieldtext.h"
 #include "colour/palette.h"
 #include "numtext/numtext.h"
+#include "platform/accessibility.h"
 #include "platform/errorreport.h"
 #include "platform/factorgrid.h"
 #include "platform/primarycapture.h"
@@ -64,6 +65,9 @@ Tfmandel::Tfmandel(QWidget *parent)
     , pool_(std::make_unique<RowPool>())
     , engine_(std::make_unique<zoom::RowEngine>(*pool_))
 {
+    // Before any control exists: a control that reports a change as it is
+    // built (a radio button checked) is described from then on.
+    installAccessibility();
     setObjectName(QStringLiteral("Tfmandel"));
     setWindowTitle(QStringLiteral("Vergrößerungen und Farbanimationen an der Mandelbrotmenge"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

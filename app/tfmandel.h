@@ -123,12 +123,16 @@ private:
     void activateOnce();
     void describeControls();
     void describePictures();
+    // Spoken news of a run: its start, and its end after `finished` images.
+    void announceRunStart();
+    void announceRunEnd(int finished);
 
     QImage overviewPicture_;
     std::unique_ptr<RowPool> pool_; // the worker threads of the runs and the cycling tick
     std::unique_ptr<zoom::RowEngine> engine_;
     std::int64_t halfSecond_ = 0;
     int runDepth_ = 0; // runs in progress: the one guard against re-entry
+    int runsStarted_ = 0;
     bool activated_ = false;
     bool closePending_ = false;
     QSize laidOut_;     // the size of MaPanel that the thumbnails are laid out for

@@ -9,6 +9,7 @@
 #include "app/tfmandel.h"
 #include "colour/cycling.h"
 #include "colour/palette.h"
+#include "platform/accessiblefocus.h"
 #include "platform/radiogroup.h"
 #include "platform/rowpool.h"
 #include "platform/surface.h"
@@ -33,6 +34,7 @@ void Tfmandel::Button1Click(QObject *)
     }
     Button1->setText(Timer1->isActive() ? QStringLiteral("Anhalten")
                                         : QStringLiteral("Farbanimation"));
+    announceCaptionOfFocused(Button1);
 }
 
 void Tfmandel::Timer1Timer(QObject *)

@@ -1,21 +1,29 @@
 #include "platform/accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QWidget>
 
+#include "platform/accessiblefield.h"
+#include "platform/accessiblefocus.h"
 #include "platform/accessiblegrid.h"
+#include "platform/accessibleradio.h"
 #include "platform/factorgrid.h"
+#include "platform/radiogroup.h"
 #include "platform/surface.h"
 
 namespace {
 
 // A panel: its children as far as they show. A hidden widget (the overview's
 // stored picture, a panel not yet shown) is nothing a reader should find.
+// A panel only lays its controls out: as a filler, screen readers pass over
+// it when they name where the focus is and when they move through the window.
 class AccessiblePanel : public QAccessibleWidget
 {
 public:
     explicit AccessiblePanel(QWidget *panel)
-        : QAccessibleWidget(panel, QAccessible::Pane)
+        : QAccessibleWidget(panel, QAccessible::Client)
     {}
 
     int childCount() const override { return int(shown().size()); }
@@ -51,8 +59,18 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return nullptr;
     if (className == QLatin1String("PaintSurface"))
         return new QAccessibleWidget(widget, QAccessible::Graphic);
+    if (className == QLatin1String("QRadioButton")
+        && qobject_cast<RadioGroup *>(widget->parentWidget()))
+        return new AccessibleRadio(static_cast<QRadioButton *>(widget));
+    if (className == QLatin1String("QLineEdit"))
+        return new AccessibleField(static_cast<QLineEdit *>(widget));
     if (className == QLatin1String("FactorGrid"))
         return new AccessibleGrid(static_cast<FactorGrid *>(widget));
+    // A window of its own class (not a dialog) is a frame, as screen readers
+    // expect of an application's main window.
+    if (widget->isWindow() && widget->metaObject()->superClass() == &QWidget::staticMetaObject
+        && className == QLatin1String(widget->metaObject()->className()))
+        return new QAccessibleWidget(widget, QAccessible::Window);
     if (className != QLatin1String("QWidget") || widget->metaObject() != &QWidget::staticMetaObject
         || widget->isWindow())
         return nullptr;
@@ -69,6 +87,7 @@ void installAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
+        followFocusForAccessibility();
         return true;
     }();
     (void)installed;

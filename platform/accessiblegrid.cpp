@@ -91,13 +91,16 @@ public:
         return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(0, column_)}
                                        : QList<QAccessibleInterface *>{};
     }
+    // A row header heads its own row too: a reader asks the first cell of a
+    // row for the row's header.
     QList<QAccessibleInterface *> rowHeaderCells() const override
     {
-        return row_ > 0 && column_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
-                                       : QList<QAccessibleInterface *>{};
+        return row_ > 0 ? QList<QAccessibleInterface *>{cell(row_, 0)}
+                        : QList<QAccessibleInterface *>{};
     }
+    // Rows of the factors: the fixed row heads the columns and is none.
     int columnIndex() const override { return column_; }
-    int rowIndex() const override { return row_; }
+    int rowIndex() const override { return row_ - 1; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return parent(); }
@@ -107,7 +110,7 @@ private:
     QAccessibleInterface *cell(int row, int column) const
     {
         QAccessibleInterface *t = parent();
-        return t && t->tableInterface() ? t->tableInterface()->cellAt(row, column) : nullptr;
+        return t && grid_ ? t->child(AccessibleGrid::childIndex(grid_, row, column)) : nullptr;
     }
 
     QPointer<FactorGrid> grid_;
@@ -137,14 +140,27 @@ int AccessibleGrid::childIndex(const FactorGrid *grid, int row, int column)
     return row * grid->columnCount() + column;
 }
 
+int AccessibleGrid::cellCount() const
+{
+    return grid()->rowCount() * grid()->columnCount();
+}
+
+QWidget *AccessibleGrid::openEditor() const
+{
+    for (QWidget *w : grid()->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible())
+            return w;
+    return nullptr;
+}
+
 int AccessibleGrid::childCount() const
 {
-    return rowCount() * columnCount();
+    return cellCount() + (openEditor() ? 1 : 0);
 }
 
 int AccessibleGrid::rowCount() const
 {
-    return grid()->rowCount();
+    return grid()->rowCount() - 1;
 }
 
 int AccessibleGrid::columnCount() const
@@ -156,10 +172,13 @@ QAccessibleInterface *AccessibleGrid::child(int index) const
 {
     if (index < 0 || index >= childCount())
         return nullptr;
-    if (cells_.size() < std::size_t(childCount()))
-        cells_.resize(childCount(), 0);
+    if (index == cellCount())
+        return QAccessible::queryAccessibleInterface(openEditor());
+    if (cells_.size() < std::size_t(cellCount()))
+        cells_.resize(cellCount(), 0);
     if (!cells_[index]) {
-        auto *cell = new AccessibleCell(grid(), index / columnCount(), index % columnCount());
+        const int columns = grid()->columnCount();
+        auto *cell = new AccessibleCell(grid(), index / columns, index % columns);
         cells_[index] = QAccessible::registerAccessibleInterface(cell);
     }
     return QAccessible::accessibleInterface(cells_[index]);
@@ -169,6 +188,8 @@ int AccessibleGrid::indexOfChild(const QAccessibleInterface *child) const
 {
     if (!child)
         return -1;
+    if (QWidget *editor = openEditor(); editor && child->object() == editor)
+        return cellCount();
     const QAccessible::Id id = QAccessible::uniqueId(const_cast<QAccessibleInterface *>(child));
     for (std::size_t i = 0; i < cells_.size(); ++i)
         if (cells_[i] == id)
@@ -180,14 +201,16 @@ QAccessibleInterface *AccessibleGrid::childAt(int x, int y) const
 {
     const QPoint p = grid()->viewport()->mapFromGlobal(QPoint(x, y));
     const QModelIndex index = grid()->indexAt(p);
-    return index.isValid() ? cellAt(index.row(), index.column()) : nullptr;
+    return index.isValid() ? child(childIndex(grid(), index.row(), index.column())) : nullptr;
 }
 
 QAccessibleInterface *AccessibleGrid::focusChild() const
 {
+    if (QWidget *editor = openEditor(); editor && editor->hasFocus())
+        return QAccessible::queryAccessibleInterface(editor);
     const int row = grid()->currentRow();
     const int column = grid()->currentColumn();
-    return row >= 0 && column >= 0 ? cellAt(row, column) : nullptr;
+    return row >= 0 && column >= 0 ? child(childIndex(grid(), row, column)) : nullptr;
 }
 
 void *AccessibleGrid::interface_cast(QAccessible::InterfaceType type)
@@ -201,7 +224,7 @@ QAccessibleInterface *AccessibleGrid::cellAt(int row, int column) const
 {
     if (row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
         return nullptr;
-    return child(childIndex(grid(), row, column));
+    return child(childIndex(grid(), row + 1, column));
 }
 
 int AccessibleGrid::selectedCellCount() const
@@ -214,7 +237,7 @@ QList<QAccessibleInterface *> AccessibleGrid::selectedCells() const
     QList<QAccessibleInterface *> cells;
     if (QItemSelectionModel *selection = grid()->selectionModel())
         for (const QModelIndex &index : selection->selectedIndexes())
-            if (QAccessibleInterface *cell = cellAt(index.row(), index.column()))
+            if (QAccessibleInterface *cell = child(childIndex(grid(), index.row(), index.column())))
                 cells.append(cell);
     return cells;
 }
@@ -226,5 +249,5 @@ QString AccessibleGrid::columnDescription(int column) const
 
 QString AccessibleGrid::rowDescription(int row) const
 {
-    return grid()->cell(0, row);
+    return grid()->cell(0, row + 1);
 }

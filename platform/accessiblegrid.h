@@ -1,7 +1,11 @@
 #pragma once
 // What a screen reader is told about a FactorGrid: a table of its cells
 // only, without the hidden header views; the fixed first row and column are
-// the column and row headers, the other cells editable cells.
+// the column and row headers, the other cells editable cells. The rows are
+// the six factors, each a row header and its factor (so that a reader who
+// reads a whole row says "Bild 1, 10"); the fixed row heads the columns and
+// is no row. The children are all cells, the column headers first, and after
+// them a cell's editor while it is open.
 
 #include <QAccessibleWidget>
 #include <vector>
@@ -14,7 +18,8 @@ public:
     explicit AccessibleGrid(FactorGrid *grid);
     ~AccessibleGrid() override;
 
-    // The child number of cell (row, column), as focus events carry it.
+    // The child number of the grid's cell (row, column), as focus events
+    // carry it.
     static int childIndex(const FactorGrid *grid, int row, int column);
 
     QAccessible::Role role() const override { return QAccessible::Table; }
@@ -48,6 +53,8 @@ public:
 
 private:
     FactorGrid *grid() const;
+    int cellCount() const;
+    QWidget *openEditor() const; // the editor of a cell when one is open
 
     mutable std::vector<QAccessible::Id> cells_; // by child number, 0 until asked for
 };

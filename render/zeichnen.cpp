@@ -9,6 +9,7 @@
 #include "app/tfmandel.h"
 #include "colour/palette.h"
 #include "numtext/numtext.h"
+#include "platform/accessiblefocus.h"
 #include "platform/counter.h"
 #include "platform/eventpump.h"
 #include "platform/factorgrid.h"
@@ -19,10 +20,16 @@ void Tfmandel::ZeichnenClick(QObject *)
 {
     if (idle) {
         ++runDepth_;
+        int finished = 0; // images computed whole
+        const int run = ++runsStarted_;
         // However the run ends, also by a number that cannot be read, the
         // toggle is ready for the next press.
-        const auto ready = qScopeGuard([this] {
+        const auto ready = qScopeGuard([this, &finished, run] {
             Zeichnen->setText(QStringLiteral("Vergrößerungen zeichnen"));
+            // A run that a newer one has replaced ends unheard: the newer
+            // one's news is what holds.
+            if (run == runsStarted_)
+                announceRunEnd(finished);
             idle = true;
             if (--runDepth_ == 0)
                 finishRun();
@@ -30,10 +37,15 @@ void Tfmandel::ZeichnenClick(QObject *)
         halfSecond_ = counterFrequency() / 2;
         idle = false;
         Zeichnen->setText(QStringLiteral("Abbruch"));
+        announceCaptionOfFocused(Zeichnen);
+        announceRunStart();
         target.re = ReadReal(Edit1);
         target.im = ReadReal(Edit2);
-        for (int n = 1; n <= 6; ++n)
+        for (int n = 1; n <= 6; ++n) {
             RenderImage(n, readNumber(tabelle->cell(1, n)));
+            if (!idle)
+                finished = n;
+        }
         PaintboxPaint();
         return;
     }

@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/tfmandel.h"
 #include "platform/factorgrid.h"
+#include "platform/radiogroup.h"
 #include "platform/surface.h"
 #include "tests/window_fixture.h"
 
@@ -92,9 +94,24 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
 
     // The hidden overview picture is nobody's child.
     QAccessibleInterface *panel = iface(window->Panel3);
+    // The window is a frame; its panels only lay out, and say so.
+    EXPECT_EQ(iface(window.get())->role(), QAccessible::Window);
+    for (QWidget *w : {window->Panel1, window->Panel2, window->Panel3, window->MaPanel})
+        EXPECT_EQ(iface(w)->role(), QAccessible::Client) << w->objectName().toStdString();
     for (int i = 0; i < panel->childCount(); ++i)
         EXPECT_NE(panel->child(i)->object(), window->mandelimage);
     EXPECT_EQ(panel->indexOfChild(iface(window->mandelimage)), -1);
+
+    // The palettes: the group is no label of its buttons (a reader says it
+    // once, on entering), and each says its place.
+    for (int i = 0; i < 4; ++i) {
+        QAccessibleInterface *radio = iface(window->RadioGroup1->item(i));
+        EXPECT_EQ(radio->role(), QAccessible::RadioButton);
+        EXPECT_EQ(radio->text(QAccessible::Name), window->RadioGroup1->item(i)->text());
+        EXPECT_EQ(radio->text(QAccessible::Description), QStringLiteral("%1 von 4").arg(i + 1));
+        EXPECT_TRUE(radio->relations(QAccessible::Label).isEmpty()) << i;
+        EXPECT_EQ(radio->state().checked, i == 0) << i;
+    }
 
     QAccessibleInterface *table = iface(window->tabelle);
     ASSERT_EQ(table->role(), QAccessible::Table);
@@ -113,10 +130,17 @@ TEST_F(WindowTest, AccessibleNamesRolesAndTheGridAsATable)
             EXPECT_EQ(cell->role(), roles[r][c]) << r << "," << c;
             EXPECT_EQ(cell->text(QAccessible::Name), window->tabelle->cell(c, r));
             EXPECT_EQ(table->indexOfChild(cell), r * 2 + c);
-            EXPECT_EQ(cell->tableCellInterface()->rowIndex(), r);
+            // Rows of the six factors: the column headers stand before them.
+            EXPECT_EQ(cell->tableCellInterface()->rowIndex(), r - 1);
+            EXPECT_EQ(cell->tableCellInterface()->columnIndex(), c);
             EXPECT_EQ(cell->actionInterface(), nullptr);
         }
-    QAccessibleInterface *cell = table->tableInterface()->cellAt(4, 1);
+    EXPECT_EQ(table->tableInterface()->rowCount(), 6);
+    EXPECT_EQ(table->tableInterface()->columnCount(), 2);
+    QAccessibleInterface *cell = table->tableInterface()->cellAt(3, 1);
+    EXPECT_EQ(cell, table->child(4 * 2 + 1));
+    QAccessibleInterface *rowHeader = table->tableInterface()->cellAt(3, 0);
+    EXPECT_EQ(rowHeader->tableCellInterface()->rowHeaderCells().value(0), rowHeader);
     EXPECT_EQ(cell->tableCellInterface()->rowHeaderCells().value(0)->text(QAccessible::Name),
               QStringLiteral("Bild 4"));
     EXPECT_EQ(cell->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),

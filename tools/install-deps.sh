@@ -13,6 +13,7 @@ packages=(
   gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
   weston qt6-wayland
   dbus dbus-x11 at-spi2-core python3-pyatspi
+  orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
 )
 [ "${1:-}" = "--with-test-tools" ] || packages=(build-essential cmake g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev fonts-dejavu-core)
 # The Debian package: dpkg-shlibdeps computes its dependencies, file tells

@@ -92,6 +92,10 @@ mutant step-carry extended/softorbitstep.h 'core_tests:SoftOrbitStep*' \
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"
+mutant abort-unheard render/zeichnen.cpp 'widget_tests:RunNewsTest.*' \
+  "            if (!idle)
+                finished = n;" \
+  "            finished = n;"
 
 if [ "${1:-}" = "--list" ]; then
   for i in "${!names[@]}"; do printf '%-18s %s\n' "${names[$i]}" "${files[$i]}"; done
