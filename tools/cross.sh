@@ -46,9 +46,12 @@ built=$(date +%s)
 
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-# The core's tests are one program, run whole under the emulator; each of
-# its tests counts.
-"${emulator[@]}" "$dir/tests/core_tests" --gtest_brief=1 2>&1 | tee "$tmp/core.log"
+# The core's tests are one program, run under the emulator; each of its
+# tests counts. The engine's images against the literal loop take minutes
+# there (the software type, emulated): the series below compare the same
+# engine's images with the x87 build's, which that test checks on x86.
+"${emulator[@]}" "$dir/tests/core_tests" --gtest_brief=1 --gtest_filter='-RowEngineImages.*' 2>&1 \
+  | tee "$tmp/core.log"
 core_rc=${PIPESTATUS[0]}
 core_passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$tmp/core.log" | tail -n 1)
 passed=$((passed + ${core_passed:-0}))
