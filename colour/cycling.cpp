@@ -1,6 +1,7 @@
 #include "colour/cycling.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
@@ -23,8 +24,11 @@ void recolourBlock(const std::uint8_t *store, std::size_t columnStride, int widt
         std::uint64_t indices = 0;
         std::memcpy(&indices, store + x * columnStride + y, Rows);
         for (int k = 0; k < Rows; ++k) {
-            const std::uint32_t colour = colours[(indices >> (8 * k)) & 0xFF];
-            std::memcpy(pictureRows[y + k] + 3 * x, &colour, pixelBytes);
+            // Index k is the k-th byte of the load in memory order.
+            const int shift = std::endian::native == std::endian::little ? 8 * k : 8 * (7 - k);
+            const std::uint32_t colour = colours[(indices >> shift) & 0xFF];
+            const std::uint32_t bytes = pictureBytes(colour);
+            std::memcpy(pictureRows[y + k] + 3 * x, &bytes, pixelBytes);
             if constexpr (WithSurface)
                 surfaceRows[y + k][x] = colour | kOpaque;
         }

@@ -14,14 +14,24 @@ using PaletteTable = std::array<std::uint8_t, 768>;
 // loads VERTIGO.
 extern PaletteTable activePalette;
 
-// Entry `entry` of `palette` as a pixel of a 24-bit picture: blue | green << 8
-// | red << 16, in memory the bytes blue, green, red, 0. Its first three bytes
-// are the pixel; with the top byte set it is the 0xFFRRGGBB of a QImage.
-static_assert(std::endian::native == std::endian::little);
+// Entry `entry` of `palette` as a pixel of a 24-bit picture: the value blue |
+// green << 8 | red << 16; with the top byte set it is the 0xFFRRGGBB of a
+// QImage.
 inline std::uint32_t pictureColour(const PaletteTable &palette, int entry)
 {
     const std::uint8_t *rgb = palette.data() + 3 * entry;
     return std::uint32_t(rgb[2]) | std::uint32_t(rgb[1]) << 8 | std::uint32_t(rgb[0]) << 16;
+}
+
+// A picture colour as a 32-bit word whose bytes in memory are blue, green,
+// red, 0 on any processor: its first three bytes, stored, are the 24-bit
+// picture's pixel. The same value on little-endian processors.
+static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+inline std::uint32_t pictureBytes(std::uint32_t colour)
+{
+    if constexpr (std::endian::native == std::endian::big)
+        return __builtin_bswap32(colour);
+    return colour;
 }
 
 class ResourceNotFound : public std::runtime_error

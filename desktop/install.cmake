@@ -99,6 +99,16 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A cross build's package is for the target's Debian architecture (arm64 for
+# aarch64-linux-gnu), and dpkg-shlibdeps reads that architecture's libraries.
+set(MANDEL_DEB_HOST_ARCH "")
+if(CMAKE_CROSSCOMPILING)
+  find_program(DPKG_ARCHITECTURE_EXECUTABLE dpkg-architecture REQUIRED)
+  execute_process(COMMAND ${DPKG_ARCHITECTURE_EXECUTABLE} -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
+                  OUTPUT_VARIABLE MANDEL_DEB_HOST_ARCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${MANDEL_DEB_HOST_ARCH})
+endif()
 # Qt's platform plugin for Wayland sessions; without it Qt falls back to
 # XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)

@@ -80,7 +80,7 @@ void Tfmandel::RenderImage(int image, double factor)
             break;
         std::uint8_t *row = work.row(r);
         for (int j = 0; j < w; ++j) {
-            const std::uint32_t colour = pictureColour(activePalette, indices[j]);
+            const std::uint32_t colour = pictureBytes(pictureColour(activePalette, indices[j]));
             std::memcpy(row + 3 * j, &colour, 3);
         }
         if (storeRows && r < iterations.rows())

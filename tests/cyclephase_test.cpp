@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -103,6 +104,23 @@ TEST(MakeCycledColours, GivesBlueGreenRedOfTheCycledEntry)
         const CycledColours colours = makeCycledColours(t, c.phase);
         EXPECT_EQ(colours[c.index], c.blue | c.green << 8 | c.red << 16)
                 << c.index << " " << c.phase;
+    }
+}
+
+// A picture's pixel is the first three bytes of pictureBytes in memory: blue,
+// green, red on every processor (run big-endian by the s390x pass).
+TEST(MakeCycledColours, PictureBytesLieBlueGreenRedInMemory)
+{
+    const PaletteTable t = distinctPalette();
+    for (int entry : {0, 1, 2, 128, 255}) {
+        const std::uint32_t word = pictureBytes(pictureColour(t, entry));
+        std::uint8_t bytes[4];
+        std::memcpy(bytes, &word, 4);
+        const std::uint8_t *rgb = t.data() + 3 * entry;
+        EXPECT_EQ(bytes[0], rgb[2]) << entry;
+        EXPECT_EQ(bytes[1], rgb[1]) << entry;
+        EXPECT_EQ(bytes[2], rgb[0]) << entry;
+        EXPECT_EQ(bytes[3], 0) << entry;
     }
 }
 

@@ -7,8 +7,12 @@
 #  4. the core with the software extended type (MANDEL_SOFT_EXTENDED=ON): its
 #     tests, and the zoom series and number texts byte for byte against the
 #     x87 build;
-#  5. the core and its tests cross-built for aarch64, run under qemu-aarch64,
-#     the series again against the x87 build.
+#  5. the whole program cross-built for aarch64 against Debian's arm64 Qt:
+#     the core, resource and widget tests under qemu-aarch64, the series
+#     again against the x87 build, the arm64 program in a real X server
+#     drawing what the x86 one draws, and its Debian package's checks;
+#  6. the core and its tests cross-built for s390x (big-endian), under
+#     qemu-s390x, the series against the x87 build.
 # Ends with a summary line; exits non-zero on any failure.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -97,14 +101,36 @@ else
 fi
 rm -rf "$reference"
 
-echo "== aarch64 (cross-built, under qemu-aarch64)"
-log_cross="$(mktemp)"
-bash "$root/tools/cross-aarch64.sh" "$root/build-test/tests/series_images" "$root/build-aarch64" 2>&1 | tee "$log_cross"
-cross_rc=${PIPESTATUS[0]}
-cross_passed=$(grep -E '^\[  PASSED  \] [0-9]+ tests?' "$log_cross" | sed -E 's/.* ([0-9]+) tests?.*/\1/' | tail -n 1)
-passed=$((passed + ${cross_passed:-0}))
-if [ "$cross_rc" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
-rm -f "$log_cross"
+# cross ARCH: the cross pass for ARCH (tools/cross.sh), counted by its
+# summary line.
+cross() {
+  local log_cross line
+  log_cross="$(mktemp)"
+  bash "$root/tools/cross.sh" "$1" "$root/build-test/tests/series_images" "$root/build-$1" 2>&1 | tee "$log_cross"
+  local rc=${PIPESTATUS[0]}
+  line=$(grep -E "^cross $1: [0-9]+ passed, [0-9]+ failed" "$log_cross" | tail -n 1)
+  rm -f "$log_cross"
+  if [ -n "$line" ]; then
+    passed=$((passed + $(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")))
+    failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+  else
+    failed=$((failed + 1))
+  fi
+  [ "$rc" -eq 0 ] || status=1
+  return "$rc"
+}
+
+echo "== aarch64 (the whole program cross-built against Debian's arm64 Qt, under qemu-aarch64)"
+# The window and the package of the arm64 build, when it passed.
+if cross aarch64; then
+  check "the arm64 program draws the series as the x86 one" \
+    bash "$root/tests/e2e/draw_emulated.sh" "$root/build-test/mandelbrotmenge" \
+    "$root/build-aarch64/e2e-shots" qemu-aarch64 -L / "$root/build-aarch64/mandelbrotmenge"
+  ctest_in "$root/build-aarch64" -R '^package_checks$'
+fi
+
+echo "== s390x (the core cross-built, under qemu-s390x)"
+cross s390x
 
 echo
 echo "Tests: $passed passed, $failed failed"

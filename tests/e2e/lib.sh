@@ -28,6 +28,9 @@ E2E_APP_STATUS=""
 WIN=""
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 E2E_T0=$(now_ms)
+# A scenario whose program runs slower (under an emulator) multiplies the
+# waits for its start by this.
+E2E_PATIENCE=1
 rm -rf "$E2E_SHOTS"
 
 # ---- window geometry (pixels inside the window's client area) -------------
@@ -122,17 +125,17 @@ start_app() {
   "$E2E_APP" >"$E2E_TMP/program.log" 2>&1 &
   E2E_APP_PID=$!
   WIN=""
-  for _ in $(seq 1 150); do
+  for _ in $(seq 1 $((150 * E2E_PATIENCE))); do
     WIN="$(xdotool search --onlyvisible --name "^${E2E_CAPTION}\$" 2>/dev/null | head -n 1 || true)"
     [ -n "$WIN" ] && break
     kill -0 "$E2E_APP_PID" 2>/dev/null || fail "the program ended at start"
     sleep 0.1
   done
-  [ -n "$WIN" ] || fail "no window captioned '$E2E_CAPTION' within 15 s"
+  [ -n "$WIN" ] || fail "no window captioned '$E2E_CAPTION' within $((15 * E2E_PATIENCE)) s"
   # The activation writes "-1,41" into Edit1: wait until it has text and the
   # window has stopped changing.
   local prev="" cur=""
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 $((100 * E2E_PATIENCE))); do
     shot_window "start-wait"
     cur="$(region_hash "$E2E_TMP/start-wait.png" "$(geom_window)")"
     if [ "$(dark_pixels "$E2E_TMP/start-wait.png" 60x14+44+444)" -gt 10 ] && [ "$cur" = "$prev" ]; then

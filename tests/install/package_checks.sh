@@ -2,7 +2,8 @@
 # The Debian package as a distribution takes it: lintian finds no error and
 # no warning; the program in it is hardened (stack protector, full RELRO with
 # BIND_NOW, position independent, stripped of compiler notes) and calls no
-# libc function that has a checked variant unchecked; two packages of the
+# libc function that has a checked variant unchecked; it is for the
+# program's processor (also when cross-built); two packages of the
 # same build are the same byte for byte, and every file time in them is the
 # sources' last commit, or SOURCE_DATE_EPOCH when that is set.
 #
@@ -62,6 +63,19 @@ echo "lintian: 0 errors, 0 warnings, no remarks"
 # The hardening, seen in the program's ELF headers and symbols.
 dpkg-deb -x "$deb" "$tmp/root"
 bin="$tmp/root/usr/bin/mandelbrotmenge"
+# Also a cross-built package is for its program's processor, and
+# dpkg-shlibdeps found the Qt libraries of that architecture.
+machine="$(readelf -hW "$bin" | sed -n 's/^ *Machine: *//p')"
+case "$machine" in
+  "Advanced Micro Devices X86-64") want=amd64 ;;
+  AArch64) want=arm64 ;;
+  *) want="an architecture this check knows" ;;
+esac
+arch="$(dpkg-deb --field "$deb" Architecture)"
+[ "$arch" = "$want" ] || fail "Architecture is $arch for a program of $machine (expected $want)"
+depends="$(dpkg-deb --field "$deb" Depends)"
+[[ "$depends" =~ libqt6core6\ \(\>=\ .*libqt6widgets6\ \(\>=\  ]] || fail "Depends lacks the Qt libraries: $depends"
+echo "architecture: $arch for $machine; Depends: $depends"
 readelf -dW "$bin" >"$tmp/dynamic.txt"
 readelf -lW "$bin" >"$tmp/segments.txt"
 readelf -SW "$bin" >"$tmp/sections.txt"
