@@ -16,7 +16,7 @@
 #include "platform/errorreport.h"
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 #include "platform/surface.h"
 #include "platform/windowstate.h"
 #include "render/engine.h"

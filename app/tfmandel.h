@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/complexpoint.h"
+#include "render/complexpoint.h"
 #include "platform/picture.h"
 #include "render/iterationstore.h"
 

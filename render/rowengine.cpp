@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 
 namespace zoom {
 

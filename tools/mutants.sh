@@ -61,14 +61,14 @@ mutant palette-missing colour/palette.cpp 'resource_tests:PaletteLoad*' \
 mutant cycle-wrap colour/cyclephase.cpp 'core_tests:NextCyclePhase*:CycledEntry*' \
   "return next < 0 ? 255 : next;" \
   "return next < 0 ? 1 : next;"
-mutant abort-ignored render/zeichnen.cpp 'widget_tests:RunTest.*' \
+mutant abort-ignored app/run.cpp 'widget_tests:RunTest.*' \
   "handlePendingEvents();
             if (idle)
                 break;" \
   "handlePendingEvents();
             if (idle && false)
                 break;"
-mutant drag-target overview/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
+mutant drag-target app/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
   "if (w.dragIndex == 1)" \
   "if (w.dragIndex == 0)"
 mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \

@@ -10,7 +10,7 @@
 #include "colour/cycling.h"
 #include "colour/palette.h"
 #include "platform/radiogroup.h"
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 #include "platform/surface.h"
 
 void Tfmandel::RadioGroup1Click(QObject *sender)
