@@ -51,7 +51,7 @@ mutant recentre-half render/recentre.cpp 'core_tests:RecentrePoint*' \
 mutant overview-grab overview/overviewmap.cpp 'core_tests:OverviewFrame*' \
   "return d > -5 && d < 5;" \
   "return d > -5 && d <= 5;"
-mutant palette-missing colour/palette.cpp 'resource_tests:PaletteLoad*' \
+mutant palette-missing platform/paletteresource.cpp 'resource_tests:PaletteLoad*' \
   "activePalette.fill(1);
 
     if (!isPaletteName(name))" \
