@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -42,6 +43,10 @@ public:
     IterationStore iterations;
     std::array<std::unique_ptr<Picture>, 7> images; // 1 ... 6
     std::int32_t cyclePhase = 0;
+    // How long a run computes between its progress checks (the display of
+    // the rows so far and an event pump). Tests set zero: a check after
+    // every row.
+    std::chrono::steady_clock::duration progressInterval = std::chrono::milliseconds(500);
 
     // ---- controls, in the order of their tree ----
     QWidget *Panel2 = nullptr;
@@ -127,7 +132,6 @@ private:
     QImage overviewPicture_;
     std::unique_ptr<RowPool> pool_; // the worker threads of the runs and the cycling tick
     std::unique_ptr<zoom::RowEngine> engine_;
-    std::int64_t halfSecond_ = 0;
     int runDepth_ = 0; // runs in progress: the one guard against re-entry
     bool activated_ = false;
     bool closePending_ = false;

@@ -17,7 +17,6 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/recentre.h"
-#include "platform/counter.h"
 #include "tests/window_fixture.h"
 
 namespace {
@@ -209,7 +208,7 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
 {
     // A progress check with its event pump after every row: the press
     // arrives in the first pump, after row 0 of image 1.
-    overrideCounterFrequency(2);
+    window->progressInterval = {};
     window->Edit1->setText(QStringLiteral("-1,25"));
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QStringLiteral("1000000"));
@@ -226,7 +225,6 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
     clock.start();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
-    overrideCounterFrequency(0);
 
     EXPECT_TRUE(pressedDuringRun);
     // Measured against the target that the run took over.

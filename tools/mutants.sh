@@ -62,10 +62,10 @@ mutant cycle-wrap colour/cyclephase.cpp 'core_tests:NextCyclePhase*:CycledEntry*
   "return next < 0 ? 255 : next;" \
   "return next < 0 ? 1 : next;"
 mutant abort-ignored app/run.cpp 'widget_tests:RunTest.*' \
-  "handlePendingEvents();
+  "processEvents(QEventLoop::AllEvents);
             if (idle)
                 break;" \
-  "handlePendingEvents();
+  "processEvents(QEventLoop::AllEvents);
             if (idle && false)
                 break;"
 mutant drag-target app/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
