@@ -23,9 +23,6 @@
 
 namespace {
 
-constexpr int kClientWidth = 1124;
-constexpr int kClientHeight = 754;
-constexpr int kPanel3Width = 361;
 constexpr QRgb kFormColour = qRgb(0xF0, 0xF0, 0xF0); // colour value 15790320
 
 QFont verdana(int pixels)
@@ -121,7 +118,7 @@ void Tfmandel::buildControls()
     }
 
     Panel3 = whitePanel(MaPanel, "Panel3");
-    Panel3->setGeometry(0, 0, kPanel3Width, kClientHeight);
+    Panel3->setGeometry(0, 0, kPanel3Width, kClientSize.height());
 
     Label1 = label(Panel3, "Label1", QStringLiteral("Mandelbrotmenge"), 120, 16);
     Label1->setFont(verdana(13));

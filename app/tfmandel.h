@@ -120,6 +120,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The client area's size as designed, and the width of the panel of
+    // controls beside the thumbnails.
+    static constexpr QSize kClientSize{1124, 754};
+    static constexpr int kPanel3Width = 361;
+
     void buildControls();
     void connectHandlers();
     static QRect centredPlace();
