@@ -106,6 +106,15 @@ PaintSurface *Tfmandel::thumbnail(int n) const
 
 void Tfmandel::buildControls()
 {
+    buildPanels();
+    buildOverview();
+    buildTargetControls();
+    buildColourControls();
+    orderFocus();
+}
+
+void Tfmandel::buildPanels()
+{
     Panel2 = whitePanel(this, "Panel2");
     Panel1 = whitePanel(Panel2, "Panel1");
     MaPanel = whitePanel(Panel1, "MaPanel");
@@ -119,7 +128,10 @@ void Tfmandel::buildControls()
 
     Panel3 = whitePanel(MaPanel, "Panel3");
     Panel3->setGeometry(0, 0, kPanel3Width, kClientSize.height());
+}
 
+void Tfmandel::buildOverview()
+{
     Label1 = label(Panel3, "Label1", QStringLiteral("Mandelbrotmenge"), 120, 16);
     Label1->setFont(verdana(13));
     {
@@ -140,7 +152,10 @@ void Tfmandel::buildControls()
     mandelimage->setPixmap(QPixmap::fromImage(overviewPicture_));
     mandelimage->setGeometry(16, 40, overviewPicture_.width(), overviewPicture_.height());
     mandelimage->hide();
+}
 
+void Tfmandel::buildTargetControls()
+{
     Zeichnen = new QPushButton(QStringLiteral("Vergrößerungen zeichnen"), Panel3);
     Zeichnen->setObjectName(QStringLiteral("Zeichnen"));
     Zeichnen->setGeometry(88, 376, 185, 25);
@@ -170,7 +185,10 @@ void Tfmandel::buildControls()
                                    "Achtung! Die Berechnung kann sehr lange dauern!"));
     Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label5->setGeometry(16, 576, 319, 56);
+}
 
+void Tfmandel::buildColourControls()
+{
     RadioGroup1 = new RadioGroup(QStringLiteral("Farbgebung"),
                                  {QStringLiteral("Vertigo"), QStringLiteral("Spezial"),
                                   QStringLiteral("Neon"), QStringLiteral("RGB")},
@@ -187,7 +205,10 @@ void Tfmandel::buildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(10);
     Timer1->setTimerType(Qt::PreciseTimer);
+}
 
+void Tfmandel::orderFocus()
+{
     // Tab order: Zeichnen, tabelle, Edit1, Edit2, RadioGroup1, Button1.
     for (QWidget *w : std::initializer_list<QWidget *>{Paintbox, mandel1, mandel2, mandel3, mandel4,
                                                        mandel5, mandel6, Label5})

@@ -126,6 +126,11 @@ private:
     static constexpr int kPanel3Width = 361;
 
     void buildControls();
+    void buildPanels();
+    void buildOverview();
+    void buildTargetControls();
+    void buildColourControls();
+    void orderFocus();
     void connectHandlers();
     static QRect centredPlace();
     void followWindowState();
