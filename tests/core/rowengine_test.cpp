@@ -8,7 +8,7 @@
 #include "extended/extended.h"
 #include "render/engine.h"
 #include "tests/support/referenceloop.h"
-#include "tests/mpfr_oracle.h"
+#include "tests/support/mpfr_oracle.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/engine.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/recentre.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 

@@ -22,8 +22,8 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
-#include "tests/distinct_palette.h"
+#include "tests/support/window_fixture.h"
+#include "tests/support/distinct_palette.h"
 
 namespace {
 

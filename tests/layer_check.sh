@@ -5,9 +5,9 @@
 #   window  every member of Tfmandel is defined in app/.
 # Prints each breach and exits non-zero when there is one.
 #
-#   bash tests/layers/layer_check.sh [SOURCE_ROOT]
+#   bash tests/layer_check.sh [SOURCE_ROOT]
 set -uo pipefail
-root="${1:-$(cd "$(dirname "$0")/../.." && pwd)}"
+root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
 cd "$root" || exit 2
 core=(numtext extended render colour overview)
 status=0

@@ -11,7 +11,7 @@
 #include "app/tfmandel.h"
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
