@@ -1,7 +1,9 @@
 #pragma once
 // The program's one window: its controls, the state that all handlers share,
-// and one handler per user event. Handlers are defined in the folders of
-// their subsystems (render/, colour/, overview/).
+// and one handler per user event. Every member is defined in app/: the run
+// and the thumbnail press in run.cpp and recentrehandler.cpp, the palette
+// choice and cycling in colourhandlers.cpp, the overview in
+// overviewhandlers.cpp, the window manager's requests in windowstate.cpp.
 
 #include <QImage>
 #include <QWidget>
