@@ -2,6 +2,7 @@
 # The layers of the program, checked on its sources:
 #   core    numtext/ extended/ render/ colour/ overview/  no Qt, nothing of
 #           platform/ or app/, built into mandelcore only;
+#   Qt services  platform/ includes nothing of app/;
 #   window  every member of Tfmandel is defined in app/.
 # Prints each breach and exits non-zero when there is one.
 #
@@ -29,10 +30,15 @@ for folder in "${core[@]}"; do
   done < <(grep -nHE 'mandelapp|Qt6::' "$folder/CMakeLists.txt")
 done
 
+# The Qt services stand below the window.
+while IFS= read -r hit; do
+  breach "$hit (platform/ includes a header of app/)"
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]app/' platform --include='*.h' --include='*.cpp')
+
 # Members of the window class outside app/.
 while IFS= read -r hit; do
   breach "$hit (a Tfmandel member defined outside app/)"
 done < <(grep -rnE 'Tfmandel::' "${core[@]}" platform resources --include='*.h' --include='*.cpp')
 
-[ "$status" = 0 ] && echo "layers: core ${core[*]} free of Qt and of platform/, app/; Tfmandel only in app/"
+[ "$status" = 0 ] && echo "layers: core ${core[*]} free of Qt and of platform/, app/; platform/ free of app/; Tfmandel only in app/"
 exit "$status"
