@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/complexpoint.h"
+#include "render/complexpoint.h"
 
 class QLineEdit;
 class QString;

@@ -18,17 +18,14 @@
 #include "platform/factorgrid.h"
 #include "platform/primarycapture.h"
 #include "platform/radiogroup.h"
-#include "platform/rowpool.h"
 #include "platform/singleline.h"
+#include "render/rowpool.h"
 #include "platform/surface.h"
 #include "platform/windowstate.h"
 #include "render/engine.h"
 
 namespace {
 
-constexpr int kClientWidth = 1124;
-constexpr int kClientHeight = 754;
-constexpr int kPanel3Width = 361;
 constexpr QRgb kFormColour = qRgb(0xF0, 0xF0, 0xF0); // colour value 15790320
 
 QFont verdana(int pixels)
@@ -116,6 +113,15 @@ PaintSurface *Tfmandel::thumbnail(int n) const
 
 void Tfmandel::buildControls()
 {
+    buildPanels();
+    buildOverview();
+    buildTargetControls();
+    buildColourControls();
+    orderFocus();
+}
+
+void Tfmandel::buildPanels()
+{
     Panel2 = whitePanel(this, "Panel2");
     Panel1 = whitePanel(Panel2, "Panel1");
     MaPanel = whitePanel(Panel1, "MaPanel");
@@ -128,8 +134,11 @@ void Tfmandel::buildControls()
     }
 
     Panel3 = whitePanel(MaPanel, "Panel3");
-    Panel3->setGeometry(0, 0, kPanel3Width, kClientHeight);
+    Panel3->setGeometry(0, 0, kPanel3Width, kClientSize.height());
+}
 
+void Tfmandel::buildOverview()
+{
     Label1 = label(Panel3, "Label1", QStringLiteral("Mandelbrotmenge"), 120, 16);
     Label1->setFont(verdana(13));
     {
@@ -150,7 +159,10 @@ void Tfmandel::buildControls()
     mandelimage->setPixmap(QPixmap::fromImage(overviewPicture_));
     mandelimage->setGeometry(16, 40, overviewPicture_.width(), overviewPicture_.height());
     mandelimage->hide();
+}
 
+void Tfmandel::buildTargetControls()
+{
     Zeichnen = new QPushButton(QStringLiteral("Vergrößerungen zeichnen"), Panel3);
     Zeichnen->setObjectName(QStringLiteral("Zeichnen"));
     Zeichnen->setGeometry(88, 376, 185, 25);
@@ -182,7 +194,10 @@ void Tfmandel::buildControls()
                                    "Achtung! Die Berechnung kann sehr lange dauern!"));
     Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label5->setGeometry(16, 576, 319, 56);
+}
 
+void Tfmandel::buildColourControls()
+{
     RadioGroup1 = new RadioGroup(QStringLiteral("Farbgebung"),
                                  {QStringLiteral("Vertigo"), QStringLiteral("Spezial"),
                                   QStringLiteral("Neon"), QStringLiteral("RGB")},
@@ -199,7 +214,10 @@ void Tfmandel::buildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(10);
     Timer1->setTimerType(Qt::PreciseTimer);
+}
 
+void Tfmandel::orderFocus()
+{
     // Tab order: Zeichnen, tabelle, Edit1, Edit2, RadioGroup1, Button1.
     for (QWidget *w : std::initializer_list<QWidget *>{Paintbox, mandel1, mandel2, mandel3, mandel4,
                                                        mandel5, mandel6, Label5})

@@ -1,15 +1,18 @@
 #pragma once
 // The program's one window: its controls, the state that all handlers share,
-// and one handler per user event. Handlers are defined in the folders of
-// their subsystems (render/, colour/, overview/).
+// and one handler per user event. Every member is defined in app/: the run
+// and the thumbnail press in run.cpp and recentrehandler.cpp, the palette
+// choice and cycling in colourhandlers.cpp, the overview in
+// overviewhandlers.cpp, the window manager's requests in windowstate.cpp.
 
 #include <QImage>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
-#include "platform/complexpoint.h"
+#include "render/complexpoint.h"
 #include "platform/picture.h"
 #include "render/iterationstore.h"
 
@@ -42,6 +45,10 @@ public:
     IterationStore iterations;
     std::array<std::unique_ptr<Picture>, 7> images; // 1 ... 6
     std::int32_t cyclePhase = 0;
+    // How long a run computes between its progress checks (the display of
+    // the rows so far and an event pump). Tests set zero: a check after
+    // every row.
+    std::chrono::steady_clock::duration progressInterval = std::chrono::milliseconds(500);
 
     // ---- controls, in the order of their tree ----
     QWidget *Panel2 = nullptr;
@@ -115,7 +122,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The client area's size as designed, and the width of the panel of
+    // controls beside the thumbnails.
+    static constexpr QSize kClientSize{1124, 754};
+    static constexpr int kPanel3Width = 361;
+
     void buildControls();
+    void buildPanels();
+    void buildOverview();
+    void buildTargetControls();
+    void buildColourControls();
+    void orderFocus();
     void connectHandlers();
     static QRect centredPlace();
     void followWindowState();
@@ -130,7 +147,6 @@ private:
     QImage overviewPicture_;
     std::unique_ptr<RowPool> pool_; // the worker threads of the runs and the cycling tick
     std::unique_ptr<zoom::RowEngine> engine_;
-    std::int64_t halfSecond_ = 0;
     int runDepth_ = 0; // runs in progress: the one guard against re-entry
     int runsStarted_ = 0;
     bool activated_ = false;

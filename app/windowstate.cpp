@@ -9,11 +9,6 @@
 #include "platform/errorreport.h"
 #include "platform/windowstate.h"
 
-namespace {
-constexpr QSize kClientSize(1124, 754);
-constexpr int kPanel3Width = 361;
-} // namespace
-
 QRect Tfmandel::centredPlace()
 {
     // The client area, not the frame, is centred: a window manager then

@@ -19,6 +19,7 @@
 //   threads: worker threads of the engine, default one per core
 
 #include "render/engine.h"
+#include "tests/support/referenceloop.h"
 
 #include <algorithm>
 #include <chrono>

@@ -44,7 +44,8 @@ public:
 
 // Fills activePalette with 1, then copies at most 768 bytes of the stored
 // palette `name` ("VERTIGO", "SPEZIAL", "NEON", "STANDARD") into it.
-// Throws ResourceNotFound when there is no such palette.
+// Throws ResourceNotFound when there is no such palette. The palettes are
+// resources of the Qt program: platform/paletteresource.cpp reads them.
 void LoadPalette(const std::string &name);
 
 // The same steps with the stored data given directly (the bytes of a

@@ -189,6 +189,64 @@ std::string NormalizeReal(const std::string &text)
     return result;
 }
 
+namespace {
+
+// The exponent part at text[i], if there is one: "E" or "e", a sign, digits
+// (held at kExponentLimit once beyond it, which decides the same). False for
+// an exponent part without digits.
+bool readExponent(const std::string &text, std::size_t &i, long long &exponent)
+{
+    const std::size_t n = text.size();
+    exponent = 0;
+    if (i >= n || (text[i] != 'E' && text[i] != 'e'))
+        return true;
+    ++i;
+    bool exponentNegative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        exponentNegative = text[i] == '-';
+        ++i;
+    }
+    if (i >= n || !isDigit(text[i]))
+        return false;
+    while (i < n && isDigit(text[i])) {
+        if (exponent < kExponentLimit)
+            exponent = 10 * exponent + (text[i] - '0');
+        ++i;
+    }
+    if (exponentNegative)
+        exponent = -exponent;
+    return true;
+}
+
+// The double of (negative ? -1 : 1) · a · 10^p, for a in 1 ... 10^4001.
+double scaledValue(const Extended &a, long long p, bool negative)
+{
+    const double zero = negative ? -0.0 : 0.0;
+    // Value = A · 10^p with 1 <= A < 10^4001. Its decimal order is decided
+    // first, so that no intermediate result leaves the extended range: a
+    // value of 10^310 or more cannot be a double, one below 10^-400 reads as
+    // zero, and for everything in between 10^|p| and the result are finite
+    // extended numbers.
+    const long long order = decimalExponent(a) + p;
+    if (order >= 310)
+        throw FloatingPointOverflow();
+    if (order < -400)
+        return zero;
+
+    Extended magnitude;
+    if (p >= 0)
+        magnitude = a * powerOfTen(static_cast<int>(p));
+    else
+        magnitude = a / powerOfTen(static_cast<int>(-p));
+
+    if (magnitude >= kDoubleOverflow)
+        throw FloatingPointOverflow();
+    const double result = static_cast<double>(magnitude);
+    return negative ? -result : result;
+}
+
+} // namespace
+
 double ParseReal(const std::string &text)
 {
     const std::size_t n = text.size();
@@ -218,51 +276,10 @@ double ParseReal(const std::string &text)
     }
 
     long long exponent = 0;
-    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        ++i;
-        bool exponentNegative = false;
-        if (i < n && (text[i] == '+' || text[i] == '-')) {
-            exponentNegative = text[i] == '-';
-            ++i;
-        }
-        if (i >= n || !isDigit(text[i]))
-            return digits.asWholeNumber();
-        while (i < n && isDigit(text[i])) {
-            if (exponent < kExponentLimit)
-                exponent = 10 * exponent + (text[i] - '0');
-            ++i;
-        }
-        if (exponentNegative)
-            exponent = -exponent;
-    }
-
-    if (i != n)
+    if (!readExponent(text, i, exponent) || i != n)
         return digits.asWholeNumber();
 
-    const double zero = negative ? -0.0 : 0.0;
     if (digits.a == Extended(0.0))
-        return zero; // no power of ten can make zero anything else
-
-    // Value = A · 10^p with 1 <= A < 10^4001. Its decimal order is decided
-    // first, so that no intermediate result leaves the extended range: a
-    // value of 10^310 or more cannot be a double, one below 10^-400 reads as
-    // zero, and for everything in between 10^|p| and the result are finite
-    // extended numbers.
-    const long long p = digits.scale + exponent - fractionDigits;
-    const long long order = decimalExponent(digits.a) + p;
-    if (order >= 310)
-        throw FloatingPointOverflow();
-    if (order < -400)
-        return zero;
-
-    Extended magnitude;
-    if (p >= 0)
-        magnitude = digits.a * powerOfTen(static_cast<int>(p));
-    else
-        magnitude = digits.a / powerOfTen(static_cast<int>(-p));
-
-    if (magnitude >= kDoubleOverflow)
-        throw FloatingPointOverflow();
-    const double result = static_cast<double>(magnitude);
-    return negative ? -result : result;
+        return negative ? -0.0 : 0.0; // no power of ten can make zero anything else
+    return scaledValue(digits.a, digits.scale + exponent - fractionDigits, negative);
 }

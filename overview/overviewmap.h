@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/complexpoint.h"
+#include "render/complexpoint.h"
 
 struct PixelPoint
 {

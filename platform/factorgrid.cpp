@@ -61,17 +61,12 @@ public:
         if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
             auto *editor = qobject_cast<QWidget *>(object);
-            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            if (FactorGrid::isTab(key)) {
                 if (editor) {
                     emit commitData(editor);
                     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
                 }
-                const bool forward = key->key() == Qt::Key_Tab
-                                     && !(key->modifiers() & Qt::ShiftModifier);
-                if (key->modifiers() & Qt::ControlModifier)
-                    grid_->leave(forward);
-                else
-                    grid_->moveToNeighbour(forward);
+                grid_->followTab(key);
                 return true;
             }
             if (key->key() == Qt::Key_Escape && editor) {
@@ -176,20 +171,26 @@ void FactorGrid::leave(bool forward)
     QWidget::focusNextPrevChild(forward);
 }
 
-bool FactorGrid::event(QEvent *event)
+bool FactorGrid::isTab(const QKeyEvent *key)
+{
+    return key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+}
+
+void FactorGrid::followTab(const QKeyEvent *key)
 {
     // Tab and Shift+Tab stay inside the grid; with Ctrl they lead out of it.
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            const bool forward = key->key() == Qt::Key_Tab
-                                 && !(key->modifiers() & Qt::ShiftModifier);
-            if (key->modifiers() & Qt::ControlModifier)
-                leave(forward);
-            else
-                moveToNeighbour(forward);
-            return true;
-        }
+    const bool forward = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+    if (key->modifiers() & Qt::ControlModifier)
+        leave(forward);
+    else
+        moveToNeighbour(forward);
+}
+
+bool FactorGrid::event(QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && isTab(static_cast<QKeyEvent *>(event))) {
+        followTab(static_cast<QKeyEvent *>(event));
+        return true;
     }
     return QTableWidget::event(event);
 }

@@ -29,6 +29,11 @@ public:
     // Gives the focus to the next (forward) or previous control of the window.
     void leave(bool forward);
 
+    // Whether the key is Tab or Shift+Tab (Backtab), and its move: to the
+    // neighbouring editable cell, or with Ctrl out of the grid.
+    static bool isTab(const QKeyEvent *key);
+    void followTab(const QKeyEvent *key);
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

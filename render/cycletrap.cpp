@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "render/interior.h"
+
 namespace zoom::interior {
 
 namespace {
@@ -15,11 +17,6 @@ constexpr double kRadius = 1.9; // |z| < 1.9: |z|^2 < 3.61, far below the escape
 constexpr double kStep = 1e-14;
 // Covers the rounding of the radii and distances themselves.
 constexpr double kUp = 1 + 1e-12;
-
-double modulus(double re, double im)
-{
-    return std::sqrt(re * re + im * im);
-}
 
 } // namespace
 
@@ -37,7 +34,7 @@ double modulus(double re, double im)
 // for a large one.
 bool trappedNearCycle(double zr, double zi, double x, double y, int &period)
 {
-    if (!(std::fabs(x) <= 2 && std::fabs(y) <= 2 && modulus(zr, zi) < kRadius)) {
+    if (!(std::fabs(x) <= 2 && std::fabs(y) <= 2 && abs(zr, zi) < kRadius)) {
         period = 0;
         return false; // also NaN
     }
@@ -69,14 +66,14 @@ bool trappedNearCycle(double zr, double zi, double x, double y, int &period)
     double m[kMaxCyclePeriod];
     double multiplier = 1;
     for (int j = 0; j < period; ++j) {
-        m[j] = modulus(wr[j], wi[j]);
+        m[j] = abs(wr[j], wi[j]);
         multiplier *= 2 * m[j];
     }
     if (!(multiplier < 0.999)) {
         period = 0;
         return false;
     }
-    const double drift = modulus(wr[period] - zr, wi[period] - zi) * kUp;
+    const double drift = abs(wr[period] - zr, wi[period] - zi) * kUp;
     // The rounding alone: the radii grown from r_0 = 0.
     double rounding = 0;
     for (int j = 0; j < period; ++j)

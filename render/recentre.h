@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/complexpoint.h"
+#include "render/complexpoint.h"
 
 // The point under pixel (X, Y) of a w x h thumbnail that shows the region of
 // the (unclamped) factor around `target`.

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 
 namespace zoom {
 
@@ -63,8 +63,7 @@ void RowEngine::Impl::work(RowWorker &worker)
                        pixels.data(),
                        &nextRow,
                        &stop,
-                       [](void *context, int r) { static_cast<Impl *>(context)->markRowDone(r); },
-                       this};
+                       [this](int r) { markRowDone(r); }};
     const RowStats done = worker.run(job);
     std::lock_guard lock(mutex);
     stats.iterations += done.iterations;

@@ -82,7 +82,7 @@ void RowWorker::fillAllRows()
             return;
         std::fill(job.pixels + static_cast<std::size_t>(r) * w,
                   job.pixels + static_cast<std::size_t>(r + 1) * w, 0);
-        job.rowDone(job.context, r);
+        job.rowDone(r);
     }
 }
 
@@ -124,7 +124,7 @@ void RowWorker::takeRow()
             }
         }
         if (list_.empty()) {
-            job.rowDone(job.context, r);
+            job.rowDone(r);
             continue;
         }
         s_.listRow = r;
@@ -182,7 +182,7 @@ void RowWorker::report()
         for (int lane = 0; lane < kLanes; ++lane)
             busy = busy || (s_.pix[lane] >= 0 && s_.row[lane] == r);
         if (!busy) {
-            job_->rowDone(job_->context, r);
+            job_->rowDone(r);
             pendingRows_[i] = pendingRows_.back();
             pendingRows_.pop_back();
         } else {

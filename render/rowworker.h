@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "render/geometry.h"
@@ -32,8 +33,7 @@ struct ImageJob
     std::uint8_t *pixels;
     std::atomic<int> *nextRow;     // rows are taken from here in order
     const std::atomic<bool> *stop; // set: give up the image
-    void (*rowDone)(void *context, int row);
-    void *context;
+    std::function<void(int row)> rowDone; // called once per row, when it is complete
 };
 
 class RowWorker

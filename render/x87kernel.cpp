@@ -68,6 +68,13 @@ static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
 // (IA1 = IA + 1, JB1 = JB + 1). Resumes at instance S + 1 (RESUME). With the
 // list empty the orbit goes idle, and the loop is left unless idleWhenEmpty.
 #define ZOOM_NEXT(S, O, K, IA1, JB1, RESUME)                                                  \
+    ZOOM_END(S, O, K)                                                                         \
+    ZOOM_TAKE(S, O, K, IA1, JB1, RESUME)                                                      \
+    ZOOM_IDLE(S, O, K, IA1, JB1, RESUME)
+
+// The orbit's index and its steps: index K and K steps on an escape, index 0
+// and limit - 1 steps at the limit.
+#define ZOOM_END(S, O, K)                                                                     \
     ".Lze" #S "_%=:\n\t"                                                                      \
     "fstp %%st(0)\n\t"                                                                        \
     "movslq " ZOOM_PIX(O) ", %q[t1]\n\t"                                                      \
@@ -82,7 +89,11 @@ static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
     "movb $0, (%q[t2],%q[t1])\n\t"                                                            \
     "movslq %k[" K "], %q[t1]\n\t"                                                            \
     "decq %q[t1]\n\t"                                                                         \
-    "addq %q[t1], %c[osteps](%[p])\n"   /* limit - 1 steps made */                            \
+    "addq %q[t1], %c[osteps](%[p])\n"   /* limit - 1 steps made */
+
+// The next pixel of the list into the slots, its first step made; to the
+// orbit's idling when the list is empty.
+#define ZOOM_TAKE(S, O, K, IA1, JB1, RESUME)                                                  \
     ".Lzn" #S "_%=:\n\t"                                                                      \
     "movl %c[onext](%[p]), %k[t1]\n\t"                                                        \
     "cmpl %c[onext]+4(%[p]), %k[t1]\n\t"                                                       \
@@ -114,7 +125,11 @@ static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
     "faddl " ZOOM_Y(O) "\n\t"        /* b_1 */                                                \
     "fstp %%st(" #JB1 ")\n\t"                                                                 \
     "movl $1, %k[" K "]\n\t"                                                                  \
-    "jmp " RESUME "\n"                                                                        \
+    "jmp " RESUME "\n"
+
+// No pixel left for the orbit: it goes idle; the loop is left when it was
+// the last one, or unless idleWhenEmpty.
+#define ZOOM_IDLE(S, O, K, IA1, JB1, RESUME)                                                  \
     ".Lzd" #S "_%=:\n\t"                                                                      \
     "movl %[noPixel], " ZOOM_PIX(O) "\n\t"                                                           \
     "movq $0, " ZOOM_X(O) "\n\t"                                                              \
@@ -131,6 +146,71 @@ static_assert(offsetof(RowState, count) == offsetof(RowState, next) + 4
     "movl %[listEmpty], %k[result]\n\t"                                                      \
     "jmp .Lzstore_%=\n"
 
+// The constant 4 and the six slots from the state, 4 at the bottom.
+#define ZOOM_LOAD                                                                             \
+    "fldl %c[ox]+48(%[p])\n\t"                                                                \
+    "fldt %c[oz]+80(%[p])\n\t"                                                                \
+    "fldt %c[oz]+64(%[p])\n\t"                                                                \
+    "fldt %c[oz]+48(%[p])\n\t"                                                                \
+    "fldt %c[oz]+32(%[p])\n\t"                                                                \
+    "fldt %c[oz]+16(%[p])\n\t"                                                                \
+    "fldt %c[oz](%[p])\n\t"
+
+// After the three instances: another pass, or at a checkpoint the slots back
+// into the state and out.
+#define ZOOM_CHECKPOINT                                                                       \
+    ".Lzi3_%=:\n\t"                                                                           \
+    "decl %k[passes]\n\t"                                                                     \
+    "jnz .Lzi0_%=\n\t"                                                                        \
+    /* A checkpoint: leave if an orbit is old enough for the tests. */                        \
+    "movl %c[oyoung](%[p]), %k[t1]\n\t"                                                       \
+    "cmpl %k[t1], %k[k0]\n\t"                                                                 \
+    "jge .Lzcheck_%=\n\t"                                                                     \
+    "cmpl %k[t1], %k[k1]\n\t"                                                                 \
+    "jge .Lzcheck_%=\n\t"                                                                     \
+    "cmpl %k[t1], %k[k2]\n\t"                                                                 \
+    "jge .Lzcheck_%=\n\t"                                                                     \
+    "movl %[block], %k[passes]\n\t"                                                           \
+    "jmp .Lzi0_%=\n"                                                                          \
+    ".Lzcheck_%=:\n\t"                                                                        \
+    "movl %[checkpoint], %k[result]\n"                                                        \
+    ".Lzstore_%=:\n\t"                                                                        \
+    "fstpt %c[oz](%[p])\n\t"                                                                  \
+    "fstpt %c[oz]+16(%[p])\n\t"                                                               \
+    "fstpt %c[oz]+32(%[p])\n\t"                                                               \
+    "fstpt %c[oz]+48(%[p])\n\t"                                                               \
+    "fstpt %c[oz]+64(%[p])\n\t"                                                               \
+    "fstpt %c[oz]+80(%[p])\n\t"                                                               \
+    "fstp %%st(0)\n\t"                                                                        \
+    "jmp .Lzout_%=\n"
+
+// Every orbit idle: out with allIdle.
+#define ZOOM_ALL_IDLE                                                                         \
+    ".Lzall_%=:\n\t"  /* no orbit left: pop the slots and the 4 */                            \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "fstp %%st(0)\n\t"                                                                        \
+    "movl %[allIdle], %k[result]\n"                                                           \
+    ".Lzout_%=:\n\t"
+
+// The operands: the counters and temporaries in registers, the state's
+// fields by their offsets, the results; every x87 register is clobbered.
+#define ZOOM_OPERANDS                                                                         \
+    : [k0] "+r"(k0), [k1] "+r"(k1), [k2] "+r"(k2), [passes] "+r"(passes), [result] "=&r"(result),\
+      [t1] "=&r"(t1), [t2] "=&r"(t2)                                                            \
+    : [p] "r"(s), [limit] "r"(limit), [oz] "i"(offsetof(RowState, z)), [ox] "i"(offsetof(RowState, x)),\
+      [oyrow] "i"(offsetof(RowState, yRow)), [opix] "i"(offsetof(RowState, pix)),               \
+      [onext] "i"(offsetof(RowState, next)), [olist] "i"(offsetof(RowState, list)),             \
+      [oidle] "i"(offsetof(RowState, idleWhenEmpty)), [oyoung] "i"(offsetof(RowState, young)),  \
+      [block] "i"(kBlock), [oactive] "i"(offsetof(RowState, active)),                           \
+      [osteps] "i"(offsetof(RowState, steps)), [checkpoint] "i"(kCheckpoint), [allIdle] "i"(kAllIdle),\
+      [listEmpty] "i"(kListEmpty), [idleSteps] "i"(kIdleSteps), [noPixel] "i"(kNoPixel)         \
+    : "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)"
+
 int runRow(RowState *s)
 {
     int k0 = s->k[0], k1 = s->k[1], k2 = s->k[2], passes = s->passes;
@@ -138,67 +218,20 @@ int runRow(RowState *s)
     long t1, t2;
     int result;
     asm volatile(
-        "fldl %c[ox]+48(%[p])\n\t"
-        "fldt %c[oz]+80(%[p])\n\t"
-        "fldt %c[oz]+64(%[p])\n\t"
-        "fldt %c[oz]+48(%[p])\n\t"
-        "fldt %c[oz]+32(%[p])\n\t"
-        "fldt %c[oz]+16(%[p])\n\t"
-        "fldt %c[oz](%[p])\n\t"
+        ZOOM_LOAD
         "jmp .Lzi0_%=\n\t"
         ".p2align 4\n"
         ZOOM_INSTANCE(0, 0, "k0", 0, 1, 1, 2)
         ZOOM_INSTANCE(1, 1, "k1", 2, 3, 3, 4)
         ZOOM_INSTANCE(2, 2, "k2", 4, 5, 5, 6)
-        ".Lzi3_%=:\n\t"
-        "decl %k[passes]\n\t"
-        "jnz .Lzi0_%=\n\t"
-        // A checkpoint: leave if an orbit is old enough for the tests.
-        "movl %c[oyoung](%[p]), %k[t1]\n\t"
-        "cmpl %k[t1], %k[k0]\n\t"
-        "jge .Lzcheck_%=\n\t"
-        "cmpl %k[t1], %k[k1]\n\t"
-        "jge .Lzcheck_%=\n\t"
-        "cmpl %k[t1], %k[k2]\n\t"
-        "jge .Lzcheck_%=\n\t"
-        "movl %[block], %k[passes]\n\t"
-        "jmp .Lzi0_%=\n"
-        ".Lzcheck_%=:\n\t"
-        "movl %[checkpoint], %k[result]\n"
-        ".Lzstore_%=:\n\t"
-        "fstpt %c[oz](%[p])\n\t"
-        "fstpt %c[oz]+16(%[p])\n\t"
-        "fstpt %c[oz]+32(%[p])\n\t"
-        "fstpt %c[oz]+48(%[p])\n\t"
-        "fstpt %c[oz]+64(%[p])\n\t"
-        "fstpt %c[oz]+80(%[p])\n\t"
-        "fstp %%st(0)\n\t"
-        "jmp .Lzout_%=\n"
+        ZOOM_CHECKPOINT
 
         ZOOM_NEXT(0, 0, "k0", 1, 2, ".Lzi1_%=")
         ZOOM_NEXT(1, 1, "k1", 3, 4, ".Lzi2_%=")
         ZOOM_NEXT(2, 2, "k2", 5, 6, ".Lzi3_%=")
 
-        ".Lzall_%=:\n\t"  // no orbit left: pop the slots and the 4
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "fstp %%st(0)\n\t"
-        "movl %[allIdle], %k[result]\n"
-        ".Lzout_%=:\n\t"
-        : [k0] "+r"(k0), [k1] "+r"(k1), [k2] "+r"(k2), [passes] "+r"(passes), [result] "=&r"(result),
-          [t1] "=&r"(t1), [t2] "=&r"(t2)
-        : [p] "r"(s), [limit] "r"(limit), [oz] "i"(offsetof(RowState, z)), [ox] "i"(offsetof(RowState, x)),
-          [oyrow] "i"(offsetof(RowState, yRow)), [opix] "i"(offsetof(RowState, pix)),
-          [onext] "i"(offsetof(RowState, next)), [olist] "i"(offsetof(RowState, list)),
-          [oidle] "i"(offsetof(RowState, idleWhenEmpty)), [oyoung] "i"(offsetof(RowState, young)),
-          [block] "i"(kBlock), [oactive] "i"(offsetof(RowState, active)),
-          [osteps] "i"(offsetof(RowState, steps)), [checkpoint] "i"(kCheckpoint), [allIdle] "i"(kAllIdle),
-          [listEmpty] "i"(kListEmpty), [idleSteps] "i"(kIdleSteps), [noPixel] "i"(kNoPixel)
-        : "memory", "cc", "st", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
+        ZOOM_ALL_IDLE
+        ZOOM_OPERANDS);
     s->k[0] = k0;
     s->k[1] = k1;
     s->k[2] = k2;
@@ -214,5 +247,12 @@ int runRow(RowState *s)
 #undef ZOOM_STEP
 #undef ZOOM_INSTANCE
 #undef ZOOM_NEXT
+#undef ZOOM_END
+#undef ZOOM_TAKE
+#undef ZOOM_IDLE
+#undef ZOOM_LOAD
+#undef ZOOM_CHECKPOINT
+#undef ZOOM_ALL_IDLE
+#undef ZOOM_OPERANDS
 
 } // namespace zoom::kernel

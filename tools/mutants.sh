@@ -51,7 +51,7 @@ mutant recentre-half render/recentre.cpp 'core_tests:RecentrePoint*' \
 mutant overview-grab overview/overviewmap.cpp 'core_tests:OverviewFrame*' \
   "return d > -5 && d < 5;" \
   "return d > -5 && d <= 5;"
-mutant palette-missing colour/palette.cpp 'resource_tests:PaletteLoad*' \
+mutant palette-missing platform/paletteresource.cpp 'resource_tests:PaletteLoad*' \
   "activePalette.fill(1);
 
     if (!isPaletteName(name))" \
@@ -61,14 +61,14 @@ mutant palette-missing colour/palette.cpp 'resource_tests:PaletteLoad*' \
 mutant cycle-wrap colour/cyclephase.cpp 'core_tests:NextCyclePhase*:CycledEntry*' \
   "return next < 0 ? 255 : next;" \
   "return next < 0 ? 1 : next;"
-mutant abort-ignored render/zeichnen.cpp 'widget_tests:RunTest.*' \
-  "handlePendingEvents();
+mutant abort-ignored app/run.cpp 'widget_tests:RunTest.*' \
+  "processEvents(QEventLoop::AllEvents);
             if (idle)
                 break;" \
-  "handlePendingEvents();
+  "processEvents(QEventLoop::AllEvents);
             if (idle && false)
                 break;"
-mutant drag-target overview/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
+mutant drag-target app/overviewhandlers.cpp 'widget_tests:OverviewTest.*' \
   "if (w.dragIndex == 1)" \
   "if (w.dragIndex == 0)"
 mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
@@ -92,7 +92,7 @@ mutant step-carry extended/softorbitstep.h 'core_tests:SoftOrbitStep*' \
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"
-mutant abort-unheard render/zeichnen.cpp 'widget_tests:RunNewsTest.*' \
+mutant abort-unheard app/run.cpp 'widget_tests:RunNewsTest.*' \
   "            if (!idle)
                 finished = n;" \
   "            finished = n;"

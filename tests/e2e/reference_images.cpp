@@ -27,6 +27,7 @@
 #include "colour/palette.h"
 #include "numtext/numtext.h"
 #include "render/engine.h"
+#include "tests/support/referenceloop.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Re-centring from a thumbnail on random presses, against the MPFR oracle.
 
 #include "render/recentre.h"
-#include "tests/mpfr_oracle.h"
-#include "tests/random_factor.h"
+#include "tests/support/mpfr_oracle.h"
+#include "tests/support/random_factor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/mpfr_oracle.h"
+#include "tests/support/mpfr_oracle.h"
 
 #include <mpfr.h>
 

@@ -13,11 +13,10 @@
 
 #include "app/tfmandel.h"
 #include "colour/palette.h"
-#include "platform/counter.h"
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/engine.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
@@ -66,14 +65,9 @@ struct PumpProbe
 class RunTest : public WindowTest
 {
 protected:
-    // Every row ends more than "half a second" after the last display: a
-    // progress check with its event pump after every row.
-    void pumpAfterEveryRow() { overrideCounterFrequency(2); }
-    void TearDown() override
-    {
-        overrideCounterFrequency(0);
-        WindowTest::TearDown();
-    }
+    // No time between progress checks: one, with its event pump, after
+    // every row.
+    void pumpAfterEveryRow() { window->progressInterval = {}; }
 
     void setFactors(std::initializer_list<const char *> texts)
     {

@@ -13,11 +13,10 @@
 #include <malloc.h>
 
 #include "app/tfmandel.h"
-#include "platform/counter.h"
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
@@ -33,14 +32,7 @@ std::size_t heapInUse()
 }
 
 class StressTest : public WindowTest
-{
-protected:
-    void TearDown() override
-    {
-        overrideCounterFrequency(0);
-        WindowTest::TearDown();
-    }
-};
+{};
 
 TEST_F(StressTest, HundredsOfRandomActionsInsideRuns)
 {
@@ -49,7 +41,7 @@ TEST_F(StressTest, HundredsOfRandomActionsInsideRuns)
     const char *factors[] = {"0", "10", "0", "10", "0", "10"};
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QLatin1String(factors[n - 1]));
-    overrideCounterFrequency(2);
+    window->progressInterval = {};
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_TRUE(window->Timer1->isActive());
 

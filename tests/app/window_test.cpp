@@ -19,7 +19,7 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 

@@ -22,9 +22,8 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
-#include "platform/counter.h"
-#include "tests/window_fixture.h"
-#include "tests/distinct_palette.h"
+#include "tests/support/window_fixture.h"
+#include "tests/support/distinct_palette.h"
 
 namespace {
 
@@ -54,7 +53,6 @@ protected:
     }
     void TearDown() override
     {
-        overrideCounterFrequency(0);
         window->Timer1->stop();
         WindowTest::TearDown();
     }
@@ -435,7 +433,7 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
 {
     // A progress check with its event pump after every row; the run handles
     // the timer's ticks there. A press of the button in a later pump ends it.
-    overrideCounterFrequency(2);
+    window->progressInterval = {};
     useCheapFactors();
     QTest::mouseClick(window->Button1, Qt::LeftButton);
     ASSERT_EQ(window->cyclePhase, 0);
@@ -452,7 +450,6 @@ TEST_F(ColourTest, TicksRunInsideTheEventPumpsOfARun)
 
     // The click returns when the run has ended; no event was handled outside it.
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
-    overrideCounterFrequency(0);
 
     EXPECT_GE(phaseAtAbort, 3) << "ticks came in the pumps before the abort";
     EXPECT_GE(window->cyclePhase, phaseAtAbort);
@@ -471,7 +468,7 @@ TEST_F(ColourTest, DuringARunFinishedImagesCycleAndTheImageUnderComputationShows
     // the thumbnails; then cycling stops and the run is ended there, so what
     // the thumbnails show afterwards is that tick's view, and over thumbnail
     // 3 the renderer's own drawing of the rows computed so far.
-    overrideCounterFrequency(2);
+    window->progressInterval = {};
     useCheapFactors();
     const PaletteTable palette = activePalette;
     QTest::mouseClick(window->Button1, Qt::LeftButton);

@@ -1,5 +1,5 @@
 // The row engine: its images must be byte for byte those of the literal loop
-// (render/referenceloop.*), whatever its shortcuts, threads and hand-over of
+// (tests/support/referenceloop.*), whatever its shortcuts, threads and hand-over of
 // rows do. Each image is also held against the digest of the image the GNU
 // MPFR oracle computes for it, so that the literal loop stays tied to the
 // oracle here too; MANDEL_ORACLE_DIGESTS=1 recomputes the oracle images and
@@ -7,7 +7,8 @@
 
 #include "extended/extended.h"
 #include "render/engine.h"
-#include "tests/mpfr_oracle.h"
+#include "tests/support/referenceloop.h"
+#include "tests/support/mpfr_oracle.h"
 
 #include <gtest/gtest.h>
 

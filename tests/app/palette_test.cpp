@@ -1,10 +1,11 @@
 // The four stored palettes and the routines that load them into the active
-// colour table. Expected colours are computed here from the palettes' own
-// rules, entry by entry.
+// colour table. Expected colours come from the palettes' rules and listed
+// values, entry by entry, and the committed data from its digests.
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 
@@ -53,9 +54,27 @@ const char *const kNames[] = {"VERTIGO", "SPEZIAL", "NEON", "STANDARD"};
 
 // ------------------------------------------------------------- loading
 
-TEST(PaletteLoad, TableIsExactly768Bytes)
+TEST(PaletteLoad, EachStoredPaletteLoadsWithItsCommittedDigest)
 {
-    EXPECT_EQ(sizeof(activePalette), 768u);
+    // SHA-256 of resources/NAME.pal as committed: any change of the data, or
+    // of what a load makes of it, shows here.
+    const struct
+    {
+        const char *name;
+        const char *sha256;
+    } digests[] = {
+            {"VERTIGO", "2747416e8e0b249cfc408bb2b13d150d3bb06165cbdc1cabbce9d67ecbd84d60"},
+            {"SPEZIAL", "242fb3c81f9db8e6bd1eaaa37c20e77dc0cc93341c90e9692b4eac3f32f23580"},
+            {"NEON", "06fa99246a713522904eb9492cbd6dff420e2042cba11a657f15cfc121876a89"},
+            {"STANDARD", "822719507a91057981fa6e70d90486803c2958eb429f9fbe632225102f660e2d"},
+    };
+    for (const auto &d : digests) {
+        const PaletteTable p = loaded(d.name);
+        const QByteArray bytes(reinterpret_cast<const char *>(p.data()), qsizetype(sizeof p));
+        EXPECT_EQ(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(),
+                  QByteArray(d.sha256))
+                << d.name;
+    }
 }
 
 TEST(PaletteLoad, EachStoredPaletteIs768BytesAndLoadsAsStored)
@@ -176,12 +195,10 @@ TEST(PaletteLoad, EveryByteOfVertigoNeonStandardIsAMultipleOfFour)
 
 // ------------------------------------------------------------- VERTIGO
 
-// Value of the k-th entry of a hill of fifteen rising entries, a peak and
-// fifteen falling ones (i = 1 … 31, the peak at i = 16).
-int hillValue(int i)
-{
-    return i <= 16 ? 16 * i - 4 : 256 - 16 * (i - 16);
-}
+// The values of a hill: fifteen rising entries, the peak, fifteen falling.
+constexpr int kHill[31] = {12,  28,  44,  60,  76,  92,  108, 124, 140, 156, 172,
+                           188, 204, 220, 236, 252, 240, 224, 208, 192, 176, 160,
+                           144, 128, 112, 96,  80,  64,  48,  32,  16};
 
 TEST(PaletteVertigo, SeparatorsAreBlack)
 {
@@ -208,7 +225,7 @@ TEST(PaletteVertigo, SixHillsOfOneShape)
         SCOPED_TRACE(h.name);
         int n = h.firstEntry;
         for (int i = 1; i <= 31; ++i) {
-            const int v = hillValue(i);
+            const int v = kHill[i - 1];
             EXPECT_EQ(entry(p, n), (Rgb{h.red ? v : 0, h.green ? v : 0, h.blue ? v : 0}))
                     << "entry " << n << ", position " << i;
             n = n == 255 ? 1 : n + 1; // the yellow hill skips entry 0
@@ -241,17 +258,10 @@ TEST(PaletteVertigo, BlueWhiteHill)
     const int listedBlue[32] = {80,  88,  100, 112, 120, 132, 144, 152, 164, 176, 184,
                                 196, 208, 216, 228, 240, 252, 244, 232, 220, 212, 200,
                                 188, 180, 168, 156, 148, 136, 124, 116, 104, 92};
-    for (int k = 0; k <= 16; ++k) {
-        const int rg = k == 0 ? 0 : 16 * k - 4;
-        const int blue = 4 * (20 + (43 * k) / 16);
-        ASSERT_EQ(blue, listedBlue[k]);
-        EXPECT_EQ(entry(p, 84 + k), (Rgb{rg, rg, blue})) << "entry " << 84 + k;
-    }
-    for (int m = 1; m <= 15; ++m) {
-        const int rg = 256 - 16 * m;
-        const int blue = 4 * (63 - (43 * m) / 16);
-        ASSERT_EQ(blue, listedBlue[16 + m]);
-        EXPECT_EQ(entry(p, 100 + m), (Rgb{rg, rg, blue})) << "entry " << 100 + m;
+    // Red and green rise and fall as every hill does, from 0 at entry 84.
+    for (int i = 0; i < 32; ++i) {
+        const int rg = i == 0 ? 0 : kHill[i - 1];
+        EXPECT_EQ(entry(p, 84 + i), (Rgb{rg, rg, listedBlue[i]})) << "entry " << 84 + i;
     }
 }
 

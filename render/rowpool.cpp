@@ -1,4 +1,4 @@
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 
 #include <algorithm>
 #include <atomic>

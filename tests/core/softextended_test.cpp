@@ -5,7 +5,7 @@
 #include "extended/softextended.h"
 #include "extended/softorbit.h"
 #include "extended/softorbitstep.h"
-#include "tests/softextended_gen.h"
+#include "tests/support/softextended_gen.h"
 
 #include <gtest/gtest.h>
 

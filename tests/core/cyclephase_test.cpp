@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/distinct_palette.h"
+#include "tests/support/distinct_palette.h"
 
 namespace {
 

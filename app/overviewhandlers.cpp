@@ -42,14 +42,10 @@ void Tfmandel::PaintboxMouseDown(QObject *, Qt::MouseButton, Qt::KeyboardModifie
 {
     const int W = Paintbox->width();
     const int H = Paintbox->height();
-    // The list of draggable points has one entry: point 1, the target.
-    const ComplexPoint *points[] = {&target};
-    for (int i = 1; i <= 1; ++i) {
-        const ComplexPoint &p = *points[i - 1];
-        if (markerGrabbed(X, Y, planeToPixel(p.re, p.im, W, H))) {
-            dragging = true;
-            dragIndex = i;
-        }
+    // The one draggable point is point 1, the target.
+    if (markerGrabbed(X, Y, planeToPixel(target.re, target.im, W, H))) {
+        dragging = true;
+        dragIndex = 1;
     }
 }
 

@@ -17,8 +17,8 @@
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/recentre.h"
-#include "platform/counter.h"
-#include "tests/window_fixture.h"
+#include "tests/support/presstable.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
@@ -43,76 +43,6 @@ protected:
     }
 };
 
-struct PressCase
-{
-    int thumbnail;
-    const char *factor; // nullptr: the start-up text of the cell
-    QPoint at;
-    const char *edit1, *edit2;
-};
-
-// With the start-up state: target -1.41 + 0i, thumbnails of 380 x 250.
-const PressCase kPressTable[] = {
-        {1, nullptr, {0, 0}, "-1,61", "0,131578947368"},
-        {1, nullptr, {190, 125}, "-1,41", "0"},
-        {1, nullptr, {379, 249}, "-1,211052631579", "-0,130526315789"},
-        {2, nullptr, {0, 0}, "-1,43", "0,013157894737"},
-        {1, "0", {0, 0}, "-3,41", "1,315789473684"},
-        {1, "abc", {0, 0}, "-3,41", "1,315789473684"},
-        {1, "", {0, 0}, "-3,41", "1,315789473684"},
-        {1, "0,1", {0, 0}, "-21,41", "13,157894736842"},
-        {1, "0,09", {0, 0}, "-3,41", "1,315789473684"},
-        {1, "-10", {0, 0}, "-1,21", "-0,131578947368"},
-        {6, nullptr, {0, 0}, "-1,410002", "0,000001315789"},
-        {1, "1E9", {0, 0}, "-1,41000002", "0,000000013158"},
-        {1, "1e8", {0, 0}, "-1,41000002", "0,000000013158"},
-        {3, "1000", {190, 125}, "-1,41", "0"},
-};
-
-std::string describe(const PressCase &c)
-{
-    return "thumbnail " + std::to_string(c.thumbnail) + " factor \""
-           + (c.factor ? c.factor : "(start-up)") + "\" at (" + std::to_string(c.at.x()) + ", "
-           + std::to_string(c.at.y()) + ")";
-}
-
-TEST(RecentrePressTable, MapsThePressTableFromTheStartUpState)
-{
-    const char *startFactors[] = {"", "10", "100", "1000", "10000", "100000", "1000000"};
-    for (const auto &c : kPressTable) {
-        const std::string text = c.factor ? c.factor : startFactors[c.thumbnail];
-        const double factor = ParseReal(NormalizeReal(text));
-        const ComplexPoint p = recentrePoint({-1.41, 0.0}, factor, 380, 250, c.at.x(), c.at.y());
-        EXPECT_EQ(FormatReal(1, 12, p.re), c.edit1) << describe(c);
-        EXPECT_EQ(FormatReal(1, 12, p.im), c.edit2) << describe(c);
-    }
-}
-
-TEST(RecentrePressTable, CentreOfTheThumbnailIsTheTargetAndPixelsAreSquare)
-{
-    const struct
-    {
-        ComplexPoint target;
-        double factor;
-        int w, h;
-    } cases[] = {
-            {{0.25, -0.5}, 10, 380, 250},
-            {{-0.75, 0.1}, 1000, 499, 299},
-            {{1.0, 1.0}, -10, 200, 100},
-    };
-    for (const auto &c : cases) {
-        const ComplexPoint centre = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2);
-        const ComplexPoint right = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2 + 1, c.h / 2);
-        const ComplexPoint below = recentrePoint(c.target, c.factor, c.w, c.h, c.w / 2, c.h / 2 + 1);
-        const double step = 4.0 / (c.w * c.factor);
-        EXPECT_NEAR(centre.re, c.target.re + (c.w % 2 ? -step / 2 : 0.0), 1e-12);
-        EXPECT_NEAR(centre.im, c.target.im - (c.h % 2 ? -step / 2 : 0.0), 1e-12);
-        EXPECT_NEAR(right.re - centre.re, step, 1e-12);
-        // The imaginary part grows upward: a row further down is lower.
-        EXPECT_NEAR(centre.im - below.im, step, 1e-12);
-    }
-}
-
 TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
 {
     // A run "in progress": each press only rewrites the fields and asks the
@@ -125,7 +55,7 @@ TEST_F(RecentreTest, PressesOfAnyButtonWriteTheTableIntoTheFields)
             window->tabelle->setCell(1, c.thumbnail, QString::fromUtf8(c.factor));
         window->idle = false;
         const Qt::MouseButton button = buttons[k++ % 3];
-        click(window->thumbnail(c.thumbnail), c.at, button);
+        click(window->thumbnail(c.thumbnail), QPoint(c.x, c.y), button);
         EXPECT_EQ(window->Edit1->text().toStdString(), c.edit1)
                 << describe(c) << " button " << button;
         EXPECT_EQ(window->Edit2->text().toStdString(), c.edit2)
@@ -209,7 +139,7 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
 {
     // A progress check with its event pump after every row: the press
     // arrives in the first pump, after row 0 of image 1.
-    overrideCounterFrequency(2);
+    window->progressInterval = {};
     window->Edit1->setText(QStringLiteral("-1,25"));
     for (int n = 1; n <= 6; ++n)
         window->tabelle->setCell(1, n, QStringLiteral("1000000"));
@@ -226,7 +156,6 @@ TEST_F(RecentreTest, PressDuringARunRewritesTheFieldsAndEndsTheRun)
     clock.start();
     QTest::mouseClick(window->Zeichnen, Qt::LeftButton);
     const qint64 elapsed = clock.elapsed();
-    overrideCounterFrequency(0);
 
     EXPECT_TRUE(pressedDuringRun);
     // Measured against the target that the run took over.

@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "app/tfmandel.h"
-#include "platform/counter.h"
 #include "platform/factorgrid.h"
 
 // Waits up to five seconds, handling events, until `condition` holds; a
@@ -33,7 +32,6 @@ protected:
     }
     void TearDown() override
     {
-        overrideCounterFrequency(0);
         window.reset();
     }
 

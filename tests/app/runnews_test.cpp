@@ -10,10 +10,9 @@
 
 #include "app/tfmandel.h"
 #include "platform/accessibleannouncer.h"
-#include "platform/counter.h"
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ protected:
     // `finished` was drawn whole.
     void pressAfterImage(int finished, const std::function<void()> &press)
     {
-        overrideCounterFrequency(2); // an event pump after every row
+        window->progressInterval = {}; // an event pump after every row
         auto *probe = new QTimer(window.get());
         probe->setInterval(1);
         QObject::connect(probe, &QTimer::timeout, [this, finished, press, probe] {

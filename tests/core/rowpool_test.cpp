@@ -2,7 +2,7 @@
 // once per call, whatever the number of threads and pieces, and the call
 // returns only when all are done (also run under ThreadSanitizer).
 
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "platform/factorgrid.h"
 #include "platform/radiogroup.h"
 #include "platform/surface.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // results, on every processor.
 
 #include "extended/softextended.h"
-#include "tests/softextended_gen.h"
+#include "tests/support/softextended_gen.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>

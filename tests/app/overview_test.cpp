@@ -10,7 +10,7 @@
 #include "app/tfmandel.h"
 #include "platform/surface.h"
 #include "overview/overviewmap.h"
-#include "tests/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/referenceloop.h"
+#include "tests/support/referenceloop.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,8 +1,10 @@
 // The run toggle and the computation of one image of the zoom series.
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "app/fieldtext.h"
@@ -10,8 +12,6 @@
 #include "colour/palette.h"
 #include "numtext/numtext.h"
 #include "platform/accessiblefocus.h"
-#include "platform/counter.h"
-#include "platform/eventpump.h"
 #include "platform/factorgrid.h"
 #include "platform/surface.h"
 #include "render/engine.h"
@@ -34,7 +34,6 @@ void Tfmandel::ZeichnenClick(QObject *)
             if (--runDepth_ == 0)
                 finishRun();
         });
-        halfSecond_ = counterFrequency() / 2;
         idle = false;
         Zeichnen->setText(QStringLiteral("Abbruch"));
         announceCaptionOfFocused(Zeichnen);
@@ -54,7 +53,8 @@ void Tfmandel::ZeichnenClick(QObject *)
 
 void Tfmandel::RenderImage(int image, double factor)
 {
-    std::int64_t start = counterNow();
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start = Clock::now();
     factor = zoom::clampFactor(factor);
     if (idle)
         return;
@@ -87,9 +87,12 @@ void Tfmandel::RenderImage(int image, double factor)
             for (int j = 0; j < storeColumns; ++j)
                 plane[j][r] = indices[j];
 
-        const std::int64_t now = counterNow();
-        if (now - start > halfSecond_) {
-            handlePendingEvents();
+        const Clock::time_point now = Clock::now();
+        if (now - start > progressInterval) {
+            // Every pending event, each by its handler: a press of "Abbruch"
+            // ends the run here.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
             if (idle)
                 break;
             if (surface)

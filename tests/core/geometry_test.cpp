@@ -3,8 +3,8 @@
 
 #include "extended/extended.h"
 #include "render/geometry.h"
-#include "tests/mpfr_oracle.h"
-#include "tests/random_factor.h"
+#include "tests/support/mpfr_oracle.h"
+#include "tests/support/random_factor.h"
 
 #include <gtest/gtest.h>
 

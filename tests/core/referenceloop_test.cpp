@@ -4,7 +4,8 @@
 
 #include "extended/extended.h"
 #include "render/engine.h"
-#include "tests/mpfr_oracle.h"
+#include "tests/support/referenceloop.h"
+#include "tests/support/mpfr_oracle.h"
 
 #include <gtest/gtest.h>
 

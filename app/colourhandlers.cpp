@@ -11,7 +11,7 @@
 #include "colour/palette.h"
 #include "platform/accessiblefocus.h"
 #include "platform/radiogroup.h"
-#include "platform/rowpool.h"
+#include "render/rowpool.h"
 #include "platform/surface.h"
 
 void Tfmandel::RadioGroup1Click(QObject *sender)
