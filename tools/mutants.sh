@@ -77,9 +77,9 @@ mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
   "if (inside && drift + r < r0)" \
   "if (inside)"
-mutant step-carry extended/softorbitstep.h 'core_tests:SoftOrbitStep*' \
-  '"incl %%eax\n\t"' \
-  '"nop\n\t"'
+mutant round-tie extended/softcore.h 'core_tests:SoftOrbit*:SoftExtended*' \
+  "return hi + Wide::carry(lo, kHalf - 1, hi & 1);" \
+  "return hi + Wide::carry(lo, kHalf - 1, 0);"
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"

@@ -1,0 +1,136 @@
+#pragma once
+// The arithmetic of the software extended type, once: the rounding to
+// nearest even, the normalisation of a product, the alignment and sum of two
+// significands. SoftExtended's operators (softextended.h) and the
+// iteration's operations (softorbit.h) are both made of these; they differ
+// only in what they do around them (special values, range checks).
+//
+// A finite nonzero value is sign * m * 2^(e - 16383 - 63) with the top bit
+// of the 64-bit significand m set. Between operations the iteration keeps
+// values in the working form Value: m, and the sign (bit 15) above the
+// exponent field in a word of its own, as SoftExtended stores them but
+// without the 16-byte slot. Zero there is m = 0.
+//
+// Header-only; no Qt.
+
+#include <bit>
+#include <cstdint>
+
+#include "extended/wide.h"
+
+#if defined(__GNUC__)
+#define SOFTCORE_INLINE [[gnu::always_inline]] inline
+#else
+#define SOFTCORE_INLINE inline
+#endif
+
+namespace softcore {
+
+constexpr std::uint32_t kSign = 0x8000;
+constexpr std::uint32_t kExpMask = 0x7FFF;
+constexpr int kBias = 16383;
+constexpr std::uint64_t kIntBit = std::uint64_t{1} << 63;
+constexpr std::uint64_t kHalf = std::uint64_t{1} << 63;
+
+// The iteration's working form.
+struct Value
+{
+    std::uint64_t m = 0;  // significand, integer bit set unless zero
+    std::uint64_t se = 0; // sign in bit 15, exponent field below it
+};
+
+// The exact result of an operation before its rounding: hi with its top bit
+// set and the bits below it in lo stand for (hi + lo / 2^64) 2^(e - 16383 -
+// 63); hi = lo = 0 is a zero of that sign.
+struct Unrounded
+{
+    Words w;
+    int e;
+    std::uint32_t sign;
+};
+
+// The one rounding: hi with the fraction lo below its last place, rounded
+// to nearest, ties to even. hi + 1 wraps to 0 when hi is all ones.
+SOFTCORE_INLINE constexpr std::uint64_t roundedNearestEven(std::uint64_t hi, std::uint64_t lo)
+{
+    // Up when lo > 1/2, or lo = 1/2 and hi odd: the carry out of
+    // lo + (1/2 - 1) + (hi & 1).
+    return hi + Wide::carry(lo, kHalf - 1, hi & 1);
+}
+
+// u rounded, for an exponent within the normal range (the caller's part).
+SOFTCORE_INLINE constexpr Value rounded(Unrounded u)
+{
+    const std::uint64_t m = roundedNearestEven(u.w.hi, u.w.lo);
+    if (m == 0) [[unlikely]] {
+        // Zero before (nothing to round up from it), or all ones before,
+        // rounded up past the significand.
+        if (u.w.hi == 0)
+            return {0, u.sign};
+        return {kIntBit, u.sign | static_cast<std::uint32_t>(u.e + 1)};
+    }
+    return {m, u.sign | static_cast<std::uint32_t>(u.e)};
+}
+
+// The product of two significands (top bits set, or one of them 0); e is
+// the sum of the operands' exponents. 2^126 <= p < 2^128 is doubled, without
+// a branch (its top bit is as good as random), unless its top bit is set.
+SOFTCORE_INLINE constexpr Unrounded product(std::uint32_t sign, int e, std::uint64_t ma,
+                                            std::uint64_t mb)
+{
+    const Words p = Wide::mul(ma, mb);
+    const std::uint64_t low = (p.hi >> 63) ^ 1;
+    const std::uint64_t mask = std::uint64_t{0} - low;
+    return {Wide::add(p, Words{p.hi & mask, p.lo & mask}), e - (kBias - 1) - static_cast<int>(low),
+            sign};
+}
+
+// A significand d places below the larger operand's, 0 <= d <= 62, two
+// places down in 128 bits (room for the carry of a sum): exact.
+SOFTCORE_INLINE constexpr Words alignedNear(std::uint64_t m, int d)
+{
+    return {(m >> 2) >> d, m << (62 - d)};
+}
+
+// The one alignment: as alignedNear for any d >= 0, the bits shifted out
+// beyond the lower word kept as a sticky last bit (far below the rounding
+// place of any sum).
+constexpr Words aligned(std::uint64_t m, int d)
+{
+    if (d <= 62) [[likely]]
+        return alignedNear(m, d);
+    return shiftedDownSticky(Words{0, m}, static_cast<unsigned>(d - 62));
+}
+
+// a + b of any signs and order (signs 0 or kSign, exponents, significands
+// with top bits set or 0), without a branch on them: both aligned to the
+// larger exponent, b negated for opposite signs, the sum turned round when
+// negative, then normalised. Near: the exponents at most 62 apart.
+template<bool Near>
+SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64_t ma,
+                                        std::uint32_t signB, int eb, std::uint64_t mb)
+{
+    const int e = ea > eb ? ea : eb;
+    const Words a = Near ? alignedNear(ma, e - ea) : aligned(ma, e - ea);
+    const Words b = Near ? alignedNear(mb, e - eb) : aligned(mb, e - eb);
+    // b in two's complement for opposite signs: (b ^ n) - n.
+    const std::uint64_t n = std::uint64_t{0} - ((signA ^ signB) >> 15);
+    Words s = Wide::add(a, Wide::sub(Words{b.hi ^ n, b.lo ^ n}, Words{n, n}));
+    // Negative (|b| > |a|, signs opposite): turned round, b's sign.
+    const std::uint64_t turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(s.hi) >> 63);
+    s = Wide::sub(Words{s.hi ^ turn, s.lo ^ turn}, Words{turn, turn});
+    const std::uint32_t sign = signA ^ (static_cast<std::uint32_t>(turn) & kSign);
+    int up = e + 2;
+    if (s.hi == 0) [[unlikely]] {
+        if (s.lo == 0) // x - x = +0 when rounding to nearest; -0 + -0 = -0
+            return {s, 0, signA & signB};
+        s = Words{s.lo, 0};
+        up -= 64;
+    }
+    const int lz = std::countl_zero(s.hi); // 1 ... 63
+    return {shiftedUp(s, lz), up - lz, sign};
+}
+
+} // namespace softcore
+
+#undef SOFTCORE_INLINE
