@@ -54,8 +54,8 @@ struct Unrounded
 SOFTCORE_INLINE constexpr std::uint64_t roundedNearestEven(std::uint64_t hi, std::uint64_t lo)
 {
     // Up when lo > 1/2, or lo = 1/2 and hi odd: the carry out of
-    // lo + (1/2 - 1) + (hi & 1).
-    return hi + Wide::carry(lo, kHalf - 1, hi & 1);
+    // lo + (1/2 - 1 + (hi & 1)).
+    return hi + Wide::carry(lo, (kHalf - 1) + (hi & 1));
 }
 
 // u rounded, for an exponent within the normal range (the caller's part).
@@ -102,24 +102,54 @@ constexpr Words aligned(std::uint64_t m, int d)
     return shiftedDownSticky(Words{0, m}, static_cast<unsigned>(d - 62));
 }
 
-// a + b of any signs and order (signs 0 or kSign, exponents, significands
-// with top bits set or 0), without a branch on them: both aligned to the
-// larger exponent, b negated for opposite signs, the sum turned round when
-// negative, then normalised. Near: the exponents at most 62 apart.
+// What a sum knows of its operands' signs and order.
+enum class Signs {
+    Any,     // nothing
+    Same,    // the same sign
+    Opposite // opposite signs, and a's exponent not below b's, |a| >= |b|
+};
+
+// The one alignment of a sum: a significand d >= 0 places below the larger
+// operand's. Near: d <= 62.
 template<bool Near>
+SOFTCORE_INLINE constexpr Words alignedBy(std::uint64_t m, int d)
+{
+    return Near ? alignedNear(m, d) : aligned(m, d);
+}
+
+// a + b (signs 0 or kSign, exponents, significands with top bits set or 0):
+// both aligned to the larger exponent, b negated for opposite signs, and for
+// signs not known the sum turned round when negative, without a branch on
+// the signs (in an orbit they are as good as random); then normalised.
+// Near: the exponents at most 62 apart.
+template<Signs S, bool Near>
 SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64_t ma,
                                         std::uint32_t signB, int eb, std::uint64_t mb)
 {
-    const int e = ea > eb ? ea : eb;
-    const Words a = Near ? alignedNear(ma, e - ea) : aligned(ma, e - ea);
-    const Words b = Near ? alignedNear(mb, e - eb) : aligned(mb, e - eb);
-    // b in two's complement for opposite signs: (b ^ n) - n.
-    const std::uint64_t n = std::uint64_t{0} - ((signA ^ signB) >> 15);
-    Words s = Wide::add(a, Wide::sub(Words{b.hi ^ n, b.lo ^ n}, Words{n, n}));
-    // Negative (|b| > |a|, signs opposite): turned round, b's sign.
-    const std::uint64_t turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(s.hi) >> 63);
-    s = Wide::sub(Words{s.hi ^ turn, s.lo ^ turn}, Words{turn, turn});
-    const std::uint32_t sign = signA ^ (static_cast<std::uint32_t>(turn) & kSign);
+    // The operand of the larger exponent first (without a branch: in an
+    // orbit the order is as good as random); only the other one is shifted.
+    const bool swap = S != Signs::Opposite && eb > ea;
+    const int e = swap ? eb : ea;
+    const Words a = alignedNear(swap ? mb : ma, 0);
+    const Words b = alignedBy<Near>(swap ? ma : mb, swap ? eb - ea : ea - eb);
+    const std::uint32_t signBig = swap ? signB : signA;
+    Words s;
+    std::uint32_t sign = signBig;
+    if constexpr (S == Signs::Same) {
+        s = Wide::add(a, b);
+    } else if constexpr (S == Signs::Opposite) {
+        s = Wide::sub(a, b);
+    } else {
+        // The smaller in two's complement for opposite signs; a negative
+        // sum (equal exponents, the smaller by exponent the larger in value)
+        // turned round, with the other sign.
+        const std::uint64_t opposite = std::uint64_t{0} - ((signA ^ signB) >> 15);
+        s = Wide::add(a, Wide::negatedIf(b, opposite));
+        const std::uint64_t turn =
+            static_cast<std::uint64_t>(static_cast<std::int64_t>(s.hi) >> 63);
+        s = Wide::negatedIf(s, turn);
+        sign ^= static_cast<std::uint32_t>(turn) & kSign;
+    }
     int up = e + 2;
     if (s.hi == 0) [[unlikely]] {
         if (s.lo == 0) // x - x = +0 when rounding to nearest; -0 + -0 = -0
@@ -127,7 +157,7 @@ SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64
         s = Words{s.lo, 0};
         up -= 64;
     }
-    const int lz = std::countl_zero(s.hi); // 1 ... 63
+    const int lz = std::countl_zero(s.hi);
     return {shiftedUp(s, lz), up - lz, sign};
 }
 

@@ -121,7 +121,7 @@ public:
     friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]] {
-            return roundPack(softcore::sum<false>(
+            return roundPack(softcore::sum<softcore::Signs::Any, false>(
                 a.signExponent_ & 0x8000u, static_cast<int>(a.signExponent_ & kExpMask),
                 a.significand_, b.signExponent_ & 0x8000u,
                 static_cast<int>(b.signExponent_ & kExpMask), b.significand_));
@@ -132,7 +132,7 @@ public:
     friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]] {
-            return roundPack(softcore::sum<false>(
+            return roundPack(softcore::sum<softcore::Signs::Any, false>(
                 a.signExponent_ & 0x8000u, static_cast<int>(a.signExponent_ & kExpMask),
                 a.significand_, (b.signExponent_ ^ 0x8000u) & 0x8000u,
                 static_cast<int>(b.signExponent_ & kExpMask), b.significand_));
@@ -389,7 +389,8 @@ private:
             return roundPack(exact(unpack(a)));
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
-        return roundPack(softcore::sum<false>(signA, ua.e, ua.sig, signB, ub.e, ub.sig));
+        return roundPack(
+            softcore::sum<softcore::Signs::Any, false>(signA, ua.e, ua.sig, signB, ub.e, ub.sig));
     }
 
     static constexpr SoftExtended divide(SoftExtended a, SoftExtended b)

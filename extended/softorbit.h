@@ -69,19 +69,22 @@ struct SoftOrbit
     SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
 
     // a + b of any signs and order.
-    SOFTORBIT_INLINE static Value add(Value a, Value b)
-    {
-        const int ea = static_cast<int>(a.se & kExpMask);
-        const int eb = static_cast<int>(b.se & kExpMask);
-        if (static_cast<unsigned>(ea - eb + 62) > 124u) [[unlikely]]
-            return general(a, b);
-        return softcore::rounded(softcore::sum<true>(static_cast<std::uint32_t>(a.se) & kSign, ea,
-                                                     a.m, static_cast<std::uint32_t>(b.se) & kSign,
-                                                     eb, b.m));
-    }
+    SOFTORBIT_INLINE static Value add(Value a, Value b) { return sum<softcore::Signs::Any>(a, b); }
 
     // a - b.
     SOFTORBIT_INLINE static Value sub(Value a, Value b) { return add(a, {b.m, b.se ^ kSign}); }
+
+    // a + b for a, b >= 0.
+    SOFTORBIT_INLINE static Value addNonNegative(Value a, Value b)
+    {
+        return sum<softcore::Signs::Same>(a, b);
+    }
+
+    // a - b for a >= b >= 0.
+    SOFTORBIT_INLINE static Value subOrdered(Value a, Value b)
+    {
+        return sum<softcore::Signs::Opposite>(a, {b.m, b.se ^ kSign});
+    }
 
     // Whether a >= b, for a, b >= 0.
     SOFTORBIT_INLINE static bool notBelow(Value a, Value b)
@@ -103,6 +106,15 @@ struct SoftOrbit
         return {r << lz, a.se + up - static_cast<std::uint64_t>(lz)};
     }
 
+    // The step's A - B with B = M - A, M = A + bb rounded, A, bb >= 0. For
+    // bb > A: M >= 2A, so B >= A, and A - B = (-B) + A with |B| >= |A|.
+    SOFTORBIT_INLINE static Value difference(Value A, Value bb, Value M)
+    {
+        if (notBelow(A, bb))
+            return twiceMinus(A, M);
+        return sum<softcore::Signs::Opposite>(negated(subOrdered(M, A)), A);
+    }
+
     // One step of an orbit: A = a*a, t = a*b, bb = b*b, M = A + bb; whether
     // M >= 4 (the orbit escapes on it); else a = (A - B) + x with B = M - A
     // (2A - M without rounding for bb <= A), b = t + t + y.
@@ -111,16 +123,36 @@ struct SoftOrbit
         const Value A = square(a);
         const Value t = mul(a, b);
         const Value bb = square(b);
-        const Value M = add(A, bb);
+        const Value M = addNonNegative(A, bb);
         if (atLeastFour(M))
             return true;
-        const Value D = notBelow(A, bb) ? twiceMinus(A, M) : sub(A, sub(M, A));
+        const Value D = difference(A, bb, M);
         a = add(D, x);
         b = add(twice(t), y);
         return false;
     }
 
 private:
+    SOFTORBIT_INLINE static Value negated(Value v) { return {v.m, v.se ^ kSign}; }
+
+    // The sum of the shape S; exponents more than 62 apart go to the general
+    // operator.
+    template<softcore::Signs S>
+    SOFTORBIT_INLINE static Value sum(Value a, Value b)
+    {
+        const int ea = static_cast<int>(a.se & kExpMask);
+        const int eb = static_cast<int>(b.se & kExpMask);
+        const bool far = S == softcore::Signs::Opposite
+                             ? ea - eb > 62
+                             : static_cast<unsigned>(ea - eb + 62) > 124u;
+        if (far) [[unlikely]]
+            return general(a, b);
+        return softcore::rounded(softcore::sum<S, true>(static_cast<std::uint32_t>(a.se) & kSign,
+                                                        ea, a.m,
+                                                        static_cast<std::uint32_t>(b.se) & kSign,
+                                                        eb, b.m));
+    }
+
     // The general operator, for the sums the operations here leave out.
     SOFTORBIT_COLD static Value general(Value a, Value b) { return unpack(pack(a) + pack(b)); }
 };

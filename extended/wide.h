@@ -43,11 +43,12 @@ struct WideWords
     {
         return {a.hi - b.hi - (a.lo < b.lo), a.lo - b.lo};
     }
-    // The carry out of a + b + c, c 0 or 1.
-    static constexpr std::uint64_t carry(std::uint64_t a, std::uint64_t b, std::uint64_t c)
+    // The carry out of a + b.
+    static constexpr std::uint64_t carry(std::uint64_t a, std::uint64_t b) { return a + b < a; }
+    // -w when mask is all ones, w when it is 0.
+    static constexpr Words negatedIf(Words w, std::uint64_t mask)
     {
-        const std::uint64_t s = a + b;
-        return (s < a) | ((s + c) < s);
+        return sub(Words{w.hi ^ mask, w.lo ^ mask}, Words{mask, mask});
     }
     // (hi, lo) / d and the remainder, for hi < d: bit by bit.
     static constexpr Words divide(Words n, std::uint64_t d)
@@ -82,10 +83,16 @@ struct WideInt128
     }
     WIDE_INLINE static constexpr Words add(Words a, Words b) { return split(join(a) + join(b)); }
     WIDE_INLINE static constexpr Words sub(Words a, Words b) { return split(join(a) - join(b)); }
-    WIDE_INLINE static constexpr std::uint64_t carry(std::uint64_t a, std::uint64_t b,
-                                                     std::uint64_t c)
+    WIDE_INLINE static constexpr std::uint64_t carry(std::uint64_t a, std::uint64_t b)
     {
-        return static_cast<std::uint64_t>((u128(a) + b + c) >> 64);
+        std::uint64_t s = 0;
+        return __builtin_add_overflow(a, b, &s);
+    }
+    WIDE_INLINE static constexpr Words negatedIf(Words w, std::uint64_t mask)
+    {
+        // The mask sign-extended to 128 bits.
+        const u128 m = static_cast<u128>(static_cast<__int128>(static_cast<std::int64_t>(mask)));
+        return split((join(w) ^ m) - m);
     }
     static constexpr Words divide(Words n, std::uint64_t d)
     {

@@ -184,9 +184,11 @@ const OrbitOp kOrbitOps[] = {
     {"twicePlus", 't', Shape::Any,
      packed<[](SoftOrbit::Value a, SoftOrbit::Value b) { return Op::add(Op::twice(a), b); }>},
     {"sub", '-', Shape::Any, packed<Op::sub>},
-    {"twiceMinus", 'd', Shape::Ordered,
+    {"addNonNegative", '+', Shape::NonNegative, packed<Op::addNonNegative>},
+    {"subOrdered", '-', Shape::Ordered, packed<Op::subOrdered>},
+    {"difference", 'd', Shape::NonNegative,
      packed<[](SoftOrbit::Value a, SoftOrbit::Value b) {
-         return Op::twiceMinus(a, Op::add(a, b));
+         return Op::difference(a, b, Op::addNonNegative(a, b));
      }>},
     {"notBelow", 'g', Shape::NonNegative,
      [](SoftExtended a, SoftExtended b) {
@@ -280,8 +282,9 @@ TEST(WideWords, AsTheInt128Words)
         ASSERT_TRUE(same(WideWords::mul(a.hi, b.lo), WideInt128::mul(a.hi, b.lo))) << i;
         ASSERT_TRUE(same(WideWords::add(a, b), WideInt128::add(a, b))) << i;
         ASSERT_TRUE(same(WideWords::sub(a, b), WideInt128::sub(a, b))) << i;
-        const std::uint64_t c = r.below(2);
-        ASSERT_EQ(WideWords::carry(a.lo, b.lo, c), WideInt128::carry(a.lo, b.lo, c)) << i;
+        ASSERT_EQ(WideWords::carry(a.lo, b.lo), WideInt128::carry(a.lo, b.lo)) << i;
+        const std::uint64_t mask = std::uint64_t{0} - r.below(2);
+        ASSERT_TRUE(same(WideWords::negatedIf(a, mask), WideInt128::negatedIf(a, mask))) << i;
         const std::uint64_t d = b.hi | (std::uint64_t{1} << 63) >> r.below(64);
         const Words n{a.hi % d, a.lo};
         ASSERT_TRUE(same(WideWords::divide(n, d), WideInt128::divide(n, d))) << i;
