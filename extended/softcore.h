@@ -118,37 +118,33 @@ SOFTCORE_INLINE constexpr Words alignedBy(std::uint64_t m, int d)
 }
 
 // a + b (signs 0 or kSign, exponents, significands with top bits set or 0):
-// both aligned to the larger exponent, b negated for opposite signs, and for
-// signs not known the sum turned round when negative, without a branch on
-// the signs (in an orbit they are as good as random); then normalised.
-// Near: the exponents at most 62 apart.
+// the smaller aligned to the larger, negated for opposite signs, the sum
+// normalised. Near: the exponents at most 62 apart.
 template<Signs S, bool Near>
 SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64_t ma,
                                         std::uint32_t signB, int eb, std::uint64_t mb)
 {
-    // The operand of the larger exponent first (without a branch: in an
-    // orbit the order is as good as random); only the other one is shifted.
-    const bool swap = S != Signs::Opposite && eb > ea;
+    // The larger operand first, without a branch (in an orbit the order is
+    // as good as random): by exponent, and for signs not known by magnitude,
+    // so that the sum does not turn negative. Only the other one is shifted.
+    bool swap = false;
+    if constexpr (S == Signs::Same)
+        swap = eb > ea;
+    else if constexpr (S == Signs::Any)
+        swap = eb > ea || (eb == ea && mb > ma);
     const int e = swap ? eb : ea;
     const Words a = alignedNear(swap ? mb : ma, 0);
     const Words b = alignedBy<Near>(swap ? ma : mb, swap ? eb - ea : ea - eb);
-    const std::uint32_t signBig = swap ? signB : signA;
+    const std::uint32_t sign = swap ? signB : signA;
     Words s;
-    std::uint32_t sign = signBig;
     if constexpr (S == Signs::Same) {
         s = Wide::add(a, b);
     } else if constexpr (S == Signs::Opposite) {
         s = Wide::sub(a, b);
     } else {
-        // The smaller in two's complement for opposite signs; a negative
-        // sum (equal exponents, the smaller by exponent the larger in value)
-        // turned round, with the other sign.
+        // The smaller in two's complement for opposite signs.
         const std::uint64_t opposite = std::uint64_t{0} - ((signA ^ signB) >> 15);
         s = Wide::add(a, Wide::negatedIf(b, opposite));
-        const std::uint64_t turn =
-            static_cast<std::uint64_t>(static_cast<std::int64_t>(s.hi) >> 63);
-        s = Wide::negatedIf(s, turn);
-        sign ^= static_cast<std::uint32_t>(turn) & kSign;
     }
     int up = e + 2;
     if (s.hi == 0) [[unlikely]] {
