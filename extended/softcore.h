@@ -79,10 +79,9 @@ SOFTCORE_INLINE constexpr Unrounded product(std::uint32_t sign, int e, std::uint
                                             std::uint64_t mb)
 {
     const Words p = Wide::mul(ma, mb);
-    const std::uint64_t low = (p.hi >> 63) ^ 1;
-    const std::uint64_t mask = std::uint64_t{0} - low;
-    return {Wide::add(p, Words{p.hi & mask, p.lo & mask}), e - (kBias - 1) - static_cast<int>(low),
-            sign};
+    const bool top = (p.hi >> 63) != 0;
+    const Words doubled = Wide::add(p, p);
+    return {top ? p : doubled, e - kBias + static_cast<int>(top), sign};
 }
 
 // A significand d places below the larger operand's, 0 <= d <= 62, two
@@ -120,6 +119,12 @@ SOFTCORE_INLINE constexpr Words alignedBy(std::uint64_t m, int d)
 // a + b (signs 0 or kSign, exponents, significands with top bits set or 0):
 // the smaller aligned to the larger, negated for opposite signs, the sum
 // normalised. Near: the exponents at most 62 apart.
+// An exponent (negative for a denormal unpacked) as a word of the same order.
+SOFTCORE_INLINE constexpr std::uint64_t ordered(int e)
+{
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) ^ (std::uint64_t{1} << 63);
+}
+
 template<Signs S, bool Near>
 SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64_t ma,
                                         std::uint32_t signB, int eb, std::uint64_t mb)
@@ -131,7 +136,7 @@ SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64
     if constexpr (S == Signs::Same)
         swap = eb > ea;
     else if constexpr (S == Signs::Any)
-        swap = eb > ea || (eb == ea && mb > ma);
+        swap = Wide::less(Words{ordered(ea), ma}, Words{ordered(eb), mb});
     const int e = swap ? eb : ea;
     const Words a = alignedNear(swap ? mb : ma, 0);
     const Words b = alignedBy<Near>(swap ? ma : mb, swap ? eb - ea : ea - eb);

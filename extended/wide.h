@@ -45,6 +45,10 @@ struct WideWords
     }
     // The carry out of a + b.
     static constexpr std::uint64_t carry(std::uint64_t a, std::uint64_t b) { return a + b < a; }
+    static constexpr bool less(Words a, Words b)
+    {
+        return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
+    }
     // -w when mask is all ones, w when it is 0.
     static constexpr Words negatedIf(Words w, std::uint64_t mask)
     {
@@ -88,6 +92,7 @@ struct WideInt128
         std::uint64_t s = 0;
         return __builtin_add_overflow(a, b, &s);
     }
+    WIDE_INLINE static constexpr bool less(Words a, Words b) { return join(a) < join(b); }
     WIDE_INLINE static constexpr Words negatedIf(Words w, std::uint64_t mask)
     {
         // The mask sign-extended to 128 bits.
