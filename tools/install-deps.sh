@@ -10,7 +10,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils xauth libx11-dev openbox wmctrl
   fonts-dejavu-core
   qt6-svg-dev librsvg2-bin desktop-file-utils appstream dpkg-dev file lintian binutils
-  gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest
+  gcc-aarch64-linux-gnu g++-aarch64-linux-gnu qemu-user googletest llvm-16
   weston qt6-wayland
   dbus dbus-x11 at-spi2-core python3-pyatspi
 )
