@@ -77,9 +77,9 @@ mutant layout-in-run app/windowstate.cpp 'widget_tests:StressTest.*' \
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
   "if (inside && drift + r < r0)" \
   "if (inside)"
-mutant round-tie extended/softcore.h 'core_tests:SoftOrbit*:SoftExtended*' \
-  "return hi + Wide::carry(lo, kHalf - 1, hi & 1);" \
-  "return hi + Wide::carry(lo, kHalf - 1, 0);"
+mutant round-carry extended/softcore.h 'core_tests:SoftOrbit*:SoftExtended*' \
+  "return {kIntBit, u.sign | static_cast<std::uint32_t>(u.e + 1)};" \
+  "return {kIntBit, u.sign | static_cast<std::uint32_t>(u.e)};"
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"
