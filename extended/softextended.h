@@ -200,17 +200,12 @@ public:
     friend constexpr SoftExtended ldexp(SoftExtended a, int n) { return scale(a, n); }
 
     // To an integer, halves to even, as frndint in the default mode.
-    friend constexpr SoftExtended nearbyint(SoftExtended a) { return roundInteger(a, false); }
-    // To an integer, downwards.
-    friend constexpr SoftExtended floor(SoftExtended a) { return roundInteger(a, true); }
+    friend constexpr SoftExtended nearbyint(SoftExtended a) { return roundInteger(a); }
 
     // To the nearest 64-bit integer, halves to even, as fistp m64 (llrintl);
     // a NaN, an infinity or a value out of range gives INT64_MIN, the
     // integer indefinite.
-    friend constexpr std::int64_t toInt64Nearest(SoftExtended a) { return toInt64(a, false); }
-    // Towards zero, as the conversion long double -> long long; out of range
-    // gives INT64_MIN.
-    friend constexpr std::int64_t toInt64Truncate(SoftExtended a) { return toInt64(a, true); }
+    friend constexpr std::int64_t toInt64Nearest(SoftExtended a) { return toInt64(a); }
 
 private:
     using Unrounded = softcore::Unrounded;
@@ -500,8 +495,8 @@ private:
         return std::bit_cast<double>(sign | (base + softcore::roundedNearestEven(w.hi, w.lo)));
     }
 
-    // Integer part of |a| for 2^-1 <= |a| < 2^63 and how it rounds.
-    static constexpr std::int64_t toInt64(SoftExtended a, bool truncate)
+    // |a| for 2^-1 <= |a| < 2^63 rounded to an integer.
+    static constexpr std::int64_t toInt64(SoftExtended a)
     {
         const unsigned e = a.signExponent_ & kExpMask;
         if (e == kExpMask)
@@ -514,13 +509,13 @@ private:
         if (k < -1)
             return 0;
         const Words w = splitAt(a.significand_, 63 - k);
-        const std::uint64_t m = truncate ? w.hi : softcore::roundedNearestEven(w.hi, w.lo);
+        const std::uint64_t m = softcore::roundedNearestEven(w.hi, w.lo);
         if (m >> 63)
             return INT64_MIN;
         return a.negative() ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     }
 
-    static constexpr SoftExtended roundInteger(SoftExtended a, bool down)
+    static constexpr SoftExtended roundInteger(SoftExtended a)
     {
         const unsigned e = a.signExponent_ & kExpMask;
         const std::uint16_t sign = a.signExponent_ & 0x8000;
@@ -531,18 +526,10 @@ private:
         const int k = static_cast<int>(e) - kBias;
         if (k >= 63)
             return a;
-        std::uint64_t m = 0;
-        bool inexact = true;
-        if (e != 0 && k >= -1) {
-            const Words w = splitAt(a.significand_, 63 - k);
-            inexact = w.lo != 0;
-            m = down ? w.hi : softcore::roundedNearestEven(w.hi, w.lo);
-        } else if (!down) {
+        if (e == 0 || k < -1)
             return make(sign, 0);
-        }
-        if (down && sign && inexact)
-            ++m;
-        return fromUint64(m, sign);
+        const Words w = splitAt(a.significand_, 63 - k);
+        return fromUint64(softcore::roundedNearestEven(w.hi, w.lo), sign);
     }
 
     static constexpr SoftExtended scale(SoftExtended a, int n)

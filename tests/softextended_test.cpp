@@ -68,7 +68,7 @@ TEST(SoftExtendedBasics, ConstexprConstants)
     static_assert(static_cast<double>(SoftExtended(0.1)) == 0.1);
     static_assert(toInt64Nearest(SoftExtended(2.5)) == 2);
     static_assert(toInt64Nearest(SoftExtended(3.5)) == 4);
-    static_assert(toInt64Truncate(SoftExtended(-3.75)) == -3);
+    static_assert(softextgen::truncated(SoftExtended(-3.75)) == -3);
     static_assert(SoftExtended(-0.0) == SoftExtended(0.0));
     static_assert(!(SoftExtended::defaultNaN() == SoftExtended::defaultNaN()));
     SUCCEED();
@@ -507,7 +507,8 @@ const UnaryOp kUnaryOps[] = {
     {"neg", [](SoftExtended a) { return -a; }, [](long double a) { return -a; }},
     {"abs", [](SoftExtended a) { return abs(a); }, [](long double a) { return fabsl(a); }},
     {"nearbyint", [](SoftExtended a) { return nearbyint(a); }, hwRound},
-    {"floor", [](SoftExtended a) { return floor(a); }, [](long double a) { return floorl(a); }},
+    {"floor", [](SoftExtended a) { return softextgen::floorOf(a); },
+     [](long double a) { return floorl(a); }},
     {"viaDouble", [](SoftExtended a) { return SoftExtended(static_cast<double>(a)); },
      [](long double a) { return static_cast<long double>(static_cast<double>(a)); }},
 };
@@ -664,7 +665,7 @@ TEST(SoftExtendedHardware, ToInt64)
     for (int i = 0; i < 3000000; ++i) {
         const SoftExtended a = integerish(r);
         ASSERT_EQ(toInt64Nearest(a), llrintl(toLd(a))) << "nearest " << hex(a);
-        ASSERT_EQ(toInt64Truncate(a), static_cast<long long>(toLd(a))) << "truncate " << hex(a);
+        ASSERT_EQ(softextgen::truncated(a), static_cast<long long>(toLd(a))) << "truncate " << hex(a);
     }
 }
 
