@@ -72,16 +72,23 @@ SOFTCORE_INLINE constexpr Value rounded(Unrounded u)
     return {m, u.sign | static_cast<std::uint32_t>(u.e)};
 }
 
+// 2^126 <= w < 2^128 (or 0) with its top bit set: w, or w doubled and the
+// exponent e one lower, chosen without a branch (the top bit is as good as
+// random).
+SOFTCORE_INLINE constexpr Unrounded topped(Words w, int e, std::uint32_t sign)
+{
+    const bool top = (w.hi >> 63) != 0;
+    const Words doubled = Wide::add(w, w);
+    return {top ? w : doubled, e + static_cast<int>(top), sign};
+}
+
 // The product of two significands (top bits set, or one of them 0); e is
 // the sum of the operands' exponents. 2^126 <= p < 2^128 is doubled, without
 // a branch (its top bit is as good as random), unless its top bit is set.
 SOFTCORE_INLINE constexpr Unrounded product(std::uint32_t sign, int e, std::uint64_t ma,
                                             std::uint64_t mb)
 {
-    const Words p = Wide::mul(ma, mb);
-    const bool top = (p.hi >> 63) != 0;
-    const Words doubled = Wide::add(p, p);
-    return {top ? p : doubled, e - kBias + static_cast<int>(top), sign};
+    return topped(Wide::mul(ma, mb), e - kBias, sign);
 }
 
 // A significand d places below the larger operand's, 0 <= d <= 62, two
@@ -143,7 +150,9 @@ SOFTCORE_INLINE constexpr Unrounded sum(std::uint32_t signA, int ea, std::uint64
     const std::uint32_t sign = swap ? signB : signA;
     Words s;
     if constexpr (S == Signs::Same) {
+        // 2^125 <= s < 2^127, or 0 for two zeros (of the same sign).
         s = Wide::add(a, b);
+        return topped(Wide::add(s, s), e, sign);
     } else if constexpr (S == Signs::Opposite) {
         s = Wide::sub(a, b);
     } else {
