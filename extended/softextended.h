@@ -34,11 +34,16 @@
 // The operations of the escape-time iteration, specialised for its shapes,
 // are in softorbit.h; they give the same bits as the operators here.
 //
-// Header-only; no Qt. Needs unsigned __int128 (GCC, Clang on 64-bit targets).
+// The arithmetic itself (rounding, normalisation, alignment) is softcore.h's,
+// shared with the iteration's operations.
+//
+// Header-only; no Qt.
 
 #include <bit>
 #include <cstdint>
 #include <type_traits>
+
+#include "extended/softcore.h"
 
 class alignas(16) SoftExtended
 {
@@ -107,8 +112,8 @@ public:
         const unsigned eb = b.signExponent_ & kExpMask;
         if (bothNormal(a, b)) [[likely]] {
             const std::uint16_t sign = (a.signExponent_ ^ b.signExponent_) & 0x8000;
-            return mulCore(sign, static_cast<int>(ea), a.significand_, static_cast<int>(eb),
-                           b.significand_);
+            return roundPack(softcore::product(sign, static_cast<int>(ea + eb), a.significand_,
+                                               b.significand_));
         }
         return mulSlow(a, b);
     }
@@ -116,9 +121,10 @@ public:
     friend constexpr SoftExtended operator+(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]] {
-            return addCore(a.signExponent_ & 0x8000, static_cast<int>(a.signExponent_ & kExpMask),
-                           a.significand_, b.signExponent_ & 0x8000,
-                           static_cast<int>(b.signExponent_ & kExpMask), b.significand_);
+            return roundPack(softcore::sum<softcore::Signs::Any, false>(
+                a.signExponent_ & 0x8000u, static_cast<int>(a.signExponent_ & kExpMask),
+                a.significand_, b.signExponent_ & 0x8000u,
+                static_cast<int>(b.signExponent_ & kExpMask), b.significand_));
         }
         return addSlow(a, b, 0);
     }
@@ -126,9 +132,10 @@ public:
     friend constexpr SoftExtended operator-(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]] {
-            return addCore(a.signExponent_ & 0x8000, static_cast<int>(a.signExponent_ & kExpMask),
-                           a.significand_, (b.signExponent_ ^ 0x8000) & 0x8000,
-                           static_cast<int>(b.signExponent_ & kExpMask), b.significand_);
+            return roundPack(softcore::sum<softcore::Signs::Any, false>(
+                a.signExponent_ & 0x8000u, static_cast<int>(a.signExponent_ & kExpMask),
+                a.significand_, (b.signExponent_ ^ 0x8000u) & 0x8000u,
+                static_cast<int>(b.signExponent_ & kExpMask), b.significand_));
         }
         return addSlow(a, b, 0x8000);
     }
@@ -154,14 +161,14 @@ public:
     friend constexpr bool operator<(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]]
-            return normalKey(a) < normalKey(b);
+            return less(orderKey(a), orderKey(b));
         return compareSlow(a, b) == kLess;
     }
     friend constexpr bool operator>(SoftExtended a, SoftExtended b) { return b < a; }
     friend constexpr bool operator<=(SoftExtended a, SoftExtended b)
     {
         if (bothNormal(a, b)) [[likely]]
-            return normalKey(a) <= normalKey(b);
+            return !less(orderKey(b), orderKey(a));
         const int c = compareSlow(a, b);
         return c == kLess || c == kEqual;
     }
@@ -193,25 +200,19 @@ public:
     friend constexpr SoftExtended ldexp(SoftExtended a, int n) { return scale(a, n); }
 
     // To an integer, halves to even, as frndint in the default mode.
-    friend constexpr SoftExtended nearbyint(SoftExtended a) { return roundInteger(a, false); }
-    // To an integer, downwards.
-    friend constexpr SoftExtended floor(SoftExtended a) { return roundInteger(a, true); }
+    friend constexpr SoftExtended nearbyint(SoftExtended a) { return roundInteger(a); }
 
     // To the nearest 64-bit integer, halves to even, as fistp m64 (llrintl);
     // a NaN, an infinity or a value out of range gives INT64_MIN, the
     // integer indefinite.
-    friend constexpr std::int64_t toInt64Nearest(SoftExtended a) { return toInt64(a, false); }
-    // Towards zero, as the conversion long double -> long long; out of range
-    // gives INT64_MIN.
-    friend constexpr std::int64_t toInt64Truncate(SoftExtended a) { return toInt64(a, true); }
+    friend constexpr std::int64_t toInt64Nearest(SoftExtended a) { return toInt64(a); }
 
 private:
-    using u128 = unsigned __int128;
-    using s128 = __int128;
+    using Unrounded = softcore::Unrounded;
 
-    static constexpr unsigned kExpMask = 0x7FFF;
-    static constexpr int kBias = 16383;
-    static constexpr std::uint64_t kIntBit = std::uint64_t{1} << 63;
+    static constexpr unsigned kExpMask = softcore::kExpMask;
+    static constexpr int kBias = softcore::kBias;
+    static constexpr std::uint64_t kIntBit = softcore::kIntBit;
     static constexpr std::uint64_t kQuietBit = std::uint64_t{1} << 62;
 
     std::uint64_t significand_ = 0;
@@ -248,96 +249,41 @@ private:
         return (a.signExponent_ & kExpMask) == kExpMask && (a.significand_ << 1) != 0;
     }
 
-    // Ordered key of a normal value (no zeros): magnitude, its bits inverted
-    // for a negative sign.
-    static constexpr s128 normalKey(SoftExtended a)
+    // A key that orders the values of one zero: magnitude, its bits inverted
+    // below a sign bit that is set for positive values.
+    static constexpr Words orderKey(SoftExtended a)
     {
-        const u128 mag = (u128(a.signExponent_ & kExpMask) << 64) | a.significand_;
-        const u128 flip = u128(0) - u128(a.signExponent_ >> 15);
-        return static_cast<s128>(mag ^ flip);
+        const std::uint64_t e = a.signExponent_ & kExpMask;
+        const std::uint64_t flip = std::uint64_t{0} - std::uint64_t(a.signExponent_ >> 15);
+        return {((e ^ flip) & kExpMask) | (~flip & 0x8000u), a.significand_ ^ flip};
+    }
+    static constexpr bool less(Words a, Words b)
+    {
+        return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
     }
 
-    static constexpr int clz128(u128 v)
+    // u rounded: at the denormal precision when its exponent is below the
+    // normal range, to infinity beyond it.
+    static constexpr SoftExtended roundPack(Unrounded u)
     {
-        const std::uint64_t hi = static_cast<std::uint64_t>(v >> 64);
-        const std::uint64_t lo = static_cast<std::uint64_t>(v);
-        return hi != 0 ? std::countl_zero(hi) : 64 + std::countl_zero(lo);
+        if (u.w.hi == 0) [[unlikely]]
+            return make(static_cast<std::uint16_t>(u.sign), 0);
+        if (u.e < 1) [[unlikely]]
+            return roundPackTiny(u);
+        if (u.e >= static_cast<int>(kExpMask)) [[unlikely]]
+            return infinity(u.sign != 0);
+        const softcore::Value v = softcore::rounded(u);
+        if ((v.se & kExpMask) == kExpMask) [[unlikely]]
+            return infinity(u.sign != 0);
+        return make(static_cast<std::uint16_t>(v.se), v.m);
     }
 
-    // m != 0 with its top bit set stands for m * 2^(e - 16383 - 127): rounded
-    // to nearest even to 64 bits (at the denormal precision when e < 1),
-    // overflow to infinity.
-    static constexpr SoftExtended roundPack(std::uint16_t sign, int e, u128 m)
+    static constexpr SoftExtended roundPackTiny(Unrounded u)
     {
-        if (e < 1) [[unlikely]]
-            return roundPackTiny(sign, e, m);
-        std::uint64_t hi = static_cast<std::uint64_t>(m >> 64);
-        const std::uint64_t lo = static_cast<std::uint64_t>(m);
-        const std::uint64_t up = (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
-        hi += up;
-        if (hi == 0) [[unlikely]] { // carried out of the significand
-            hi = kIntBit;
-            ++e;
-        }
-        if (e >= static_cast<int>(kExpMask)) [[unlikely]]
-            return infinity(sign != 0);
-        return make(static_cast<std::uint16_t>(sign | e), hi);
-    }
-
-    static constexpr SoftExtended roundPackTiny(std::uint16_t sign, int e, u128 m)
-    {
-        const int shift = 1 - e; // >= 1
-        if (shift >= 128) {
-            m = m != 0;
-        } else {
-            const bool lost = (m << (128 - shift)) != 0;
-            m = (m >> shift) | u128(lost);
-        }
-        std::uint64_t hi = static_cast<std::uint64_t>(m >> 64); // < 2^63
-        const std::uint64_t lo = static_cast<std::uint64_t>(m);
-        hi += (lo >> 63) & (((lo << 1) != 0) | (hi & 1));
+        const Words w = shiftedDownSticky(u.w, static_cast<unsigned>(1 - u.e)); // w.hi < 2^63
+        const std::uint64_t m = softcore::roundedNearestEven(w.hi, w.lo);
         // Rounded up to 2^63: the smallest normal, exponent field 1.
-        return make(static_cast<std::uint16_t>(sign | (hi >> 63)), hi);
-    }
-
-    // Significands with the top bit set; value sig * 2^(e - 16383 - 63).
-    static constexpr SoftExtended mulCore(std::uint16_t sign, int ea, std::uint64_t sa, int eb,
-                                          std::uint64_t sb)
-    {
-        u128 p = u128(sa) * sb; // 2^126 <= p < 2^128
-        const int low = 1 - static_cast<int>(p >> 127);
-        p <<= low;
-        return roundPack(sign, ea + eb - (kBias - 1) - low, p);
-    }
-
-    // Significands with the top bit set; value sig * 2^(e - 16383 - 63).
-    static constexpr SoftExtended addCore(std::uint16_t signA, int ea, std::uint64_t sa,
-                                          std::uint16_t signB, int eb, std::uint64_t sb)
-    {
-        // |a| >= |b|.
-        if (ea < eb || (ea == eb && sa < sb)) {
-            const std::uint16_t ts = signA;
-            signA = signB;
-            signB = ts;
-            const int te = ea;
-            ea = eb;
-            eb = te;
-            const std::uint64_t t = sa;
-            sa = sb;
-            sb = t;
-        }
-        const unsigned d0 = static_cast<unsigned>(ea - eb);
-        const unsigned d = d0 > 127 ? 127 : d0;
-        const u128 A = u128(sa) << 63;
-        u128 B = (u128(sb) << 63) >> d;
-        // The bits of b shifted out, kept as a sticky bit.
-        const std::uint64_t lost = d > 63 ? sb << (127 - d) : 0;
-        B |= u128(lost != 0);
-        const u128 s = signA == signB ? A + B : A - B;
-        if (s == 0) [[unlikely]]
-            return SoftExtended(); // x - x = +0 when rounding to nearest
-        const int lz = clz128(s);
-        return roundPack(signA, ea + 1 - lz, s << lz);
+        return make(static_cast<std::uint16_t>(u.sign | (m >> 63)), m);
     }
 
     // A nonzero finite value (denormals normalised):
@@ -357,6 +303,8 @@ private:
         const int lz = std::countl_zero(a.significand_);
         return {sign, 1 - lz, a.significand_ << lz};
     }
+    // The unpacked value itself as an exact result.
+    static constexpr Unrounded exact(Unpacked u) { return {Words{u.sig, 0}, u.e, u.sign}; }
 
     static constexpr SoftExtended quiet(SoftExtended a)
     {
@@ -401,7 +349,7 @@ private:
             return make(sign, 0);
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
-        return mulCore(sign, ua.e, ua.sig, ub.e, ub.sig);
+        return roundPack(softcore::product(sign, ua.e + ub.e, ua.sig, ub.sig));
     }
 
     // a + b, or a - b when flipB is 0x8000.
@@ -414,7 +362,7 @@ private:
         const bool zb = isZeroBits(b);
         if (za && isNormal(b))
             return make(static_cast<std::uint16_t>(signB | (b.signExponent_ & kExpMask)),
-                            b.significand_);
+                        b.significand_);
         if (zb && isNormal(a))
             return a;
         if (needsNaNRule(a, b))
@@ -430,15 +378,14 @@ private:
             return make(signA & signB, 0); // -0 only for -0 + -0
         if (za) {
             const Unpacked ub = unpack(b);
-            return roundPack(signB, ub.e, u128(ub.sig) << 64);
+            return roundPack(exact({signB, ub.e, ub.sig}));
         }
-        if (zb) {
-            const Unpacked ua = unpack(a);
-            return roundPack(signA, ua.e, u128(ua.sig) << 64);
-        }
+        if (zb)
+            return roundPack(exact(unpack(a)));
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
-        return addCore(signA, ua.e, ua.sig, signB, ub.e, ub.sig);
+        return roundPack(
+            softcore::sum<softcore::Signs::Any, false>(signA, ua.e, ua.sig, signB, ub.e, ub.sig));
     }
 
     static constexpr SoftExtended divide(SoftExtended a, SoftExtended b)
@@ -461,16 +408,11 @@ private:
         const Unpacked ua = unpack(a);
         const Unpacked ub = unpack(b);
         // 2^62 < q < 2^64, then 64 more quotient bits, the rest as a sticky bit.
-        const u128 n = u128(ua.sig) << 63;
-        const std::uint64_t q = static_cast<std::uint64_t>(n / ub.sig);
-        const u128 r = n % ub.sig;
-        const u128 n2 = r << 64;
-        const std::uint64_t q2 = static_cast<std::uint64_t>(n2 / ub.sig);
-        const bool rest = (n2 % ub.sig) != 0;
-        u128 m = (u128(q) << 64) | q2 | u128(rest);
-        const int lz = clz128(m); // 0 or 1
-        m <<= lz;
-        return roundPack(sign, ua.e - ub.e + kBias - lz, m);
+        const Words q = Wide::divide(Words{ua.sig >> 1, ua.sig << 63}, ub.sig);
+        const Words q2 = Wide::divide(Words{q.lo, 0}, ub.sig);
+        const Words m{q.hi, q2.hi | (q2.lo != 0)};
+        const int lz = std::countl_zero(m.hi); // 0 or 1
+        return roundPack({shiftedUp(m, lz), ua.e - ub.e + kBias - lz, sign});
     }
 
     // ------------------------------------------------------------------
@@ -481,16 +423,9 @@ private:
     {
         if (needsNaNRule(a, b))
             return kUnordered;
-        const s128 ka = valueKey(a);
-        const s128 kb = valueKey(b);
-        return ka < kb ? kLess : (ka == kb ? kEqual : kGreater);
-    }
-    // Ordered key of any value but a NaN; both zeros 0.
-    static constexpr s128 valueKey(SoftExtended a)
-    {
-        const unsigned e = a.signExponent_ & kExpMask;
-        const s128 mag = static_cast<s128>((u128(e) << 64) | a.significand_);
-        return a.negative() ? -mag : mag;
+        const Words ka = orderKey(isZeroBits(a) ? SoftExtended() : a);
+        const Words kb = orderKey(isZeroBits(b) ? SoftExtended() : b);
+        return less(ka, kb) ? kLess : (less(kb, ka) ? kGreater : kEqual);
     }
 
     // ------------------------------------------------------------------
@@ -503,7 +438,7 @@ private:
         const std::uint64_t frac = bits & ((std::uint64_t{1} << 52) - 1);
         if (e - 1u < 0x7FEu) [[likely]]
             return make(static_cast<std::uint16_t>(sign | (e - 1023 + kBias)),
-                            kIntBit | (frac << 11));
+                        kIntBit | (frac << 11));
         if (e == 0) {
             if (frac == 0)
                 return make(sign, 0);
@@ -529,6 +464,13 @@ private:
         return v < 0 ? fromUint64(mag, 0x8000) : fromUint64(mag);
     }
 
+    // The significand split shift places from its last bit, 1 <= shift <= 64:
+    // the integer above, the fraction below (in the upper bits of lo).
+    static constexpr Words splitAt(std::uint64_t m, int shift)
+    {
+        return {(m >> 1) >> (shift - 1), m << (64 - shift)};
+    }
+
     static constexpr double toDouble(SoftExtended a)
     {
         const std::uint64_t sign = std::uint64_t(a.signExponent_ >> 15) << 63;
@@ -547,17 +489,14 @@ private:
         const int shift = de >= 1 ? 11 : 12 - de;
         if (shift > 64)
             return std::bit_cast<double>(sign);
-        const u128 s = a.significand_;
-        const std::uint64_t m = static_cast<std::uint64_t>(s >> shift);
-        const u128 rem = s & ((u128(1) << shift) - 1);
-        const u128 half = u128(1) << (shift - 1);
-        const std::uint64_t up = rem > half || (rem == half && (m & 1));
+        const Words w = splitAt(a.significand_, shift);
         const std::uint64_t base = de >= 1 ? std::uint64_t(de - 1) << 52 : 0;
-        return std::bit_cast<double>(sign | (base + m + up));
+        // A carry into bit 53 moves the exponent up by one.
+        return std::bit_cast<double>(sign | (base + softcore::roundedNearestEven(w.hi, w.lo)));
     }
 
-    // Integer part of |a| for 2^-1 <= |a| < 2^63 and how it rounds.
-    static constexpr std::int64_t toInt64(SoftExtended a, bool truncate)
+    // |a| for 2^-1 <= |a| < 2^63 rounded to an integer.
+    static constexpr std::int64_t toInt64(SoftExtended a)
     {
         const unsigned e = a.signExponent_ & kExpMask;
         if (e == kExpMask)
@@ -569,20 +508,14 @@ private:
             return INT64_MIN; // -2^63 itself is INT64_MIN as well
         if (k < -1)
             return 0;
-        const int shift = 63 - k; // 1 ... 64
-        const u128 s = a.significand_;
-        std::uint64_t m = static_cast<std::uint64_t>(s >> shift);
-        if (!truncate) {
-            const u128 rem = s & ((u128(1) << shift) - 1);
-            const u128 half = u128(1) << (shift - 1);
-            m += rem > half || (rem == half && (m & 1));
-        }
+        const Words w = splitAt(a.significand_, 63 - k);
+        const std::uint64_t m = softcore::roundedNearestEven(w.hi, w.lo);
         if (m >> 63)
             return INT64_MIN;
         return a.negative() ? -static_cast<std::int64_t>(m) : static_cast<std::int64_t>(m);
     }
 
-    static constexpr SoftExtended roundInteger(SoftExtended a, bool down)
+    static constexpr SoftExtended roundInteger(SoftExtended a)
     {
         const unsigned e = a.signExponent_ & kExpMask;
         const std::uint16_t sign = a.signExponent_ & 0x8000;
@@ -593,24 +526,10 @@ private:
         const int k = static_cast<int>(e) - kBias;
         if (k >= 63)
             return a;
-        std::uint64_t m = 0;
-        bool inexact = true;
-        if (e != 0 && k >= -1) {
-            const int shift = 63 - k; // 1 ... 64
-            const u128 s = a.significand_;
-            m = static_cast<std::uint64_t>(s >> shift);
-            const u128 rem = s & ((u128(1) << shift) - 1);
-            inexact = rem != 0;
-            if (!down) {
-                const u128 half = u128(1) << (shift - 1);
-                m += rem > half || (rem == half && (m & 1));
-            }
-        } else if (!down) {
+        if (e == 0 || k < -1)
             return make(sign, 0);
-        }
-        if (down && sign && inexact)
-            ++m;
-        return fromUint64(m, sign);
+        const Words w = splitAt(a.significand_, 63 - k);
+        return fromUint64(softcore::roundedNearestEven(w.hi, w.lo), sign);
     }
 
     static constexpr SoftExtended scale(SoftExtended a, int n)
@@ -622,7 +541,7 @@ private:
             return a;
         n = n > 100000 ? 100000 : (n < -100000 ? -100000 : n);
         const Unpacked u = unpack(a);
-        return roundPack(u.sign, u.e + n, u128(u.sig) << 64);
+        return roundPack(exact({u.sign, u.e + n, u.sig}));
     }
 };
 

@@ -1,38 +1,23 @@
 #pragma once
 // The operations of one escape-time step on the software extended type, in
-// a working form that the kernel keeps in registers between steps: the
-// 64-bit significand, and the sign (bit 15) above the exponent field in a
-// 64-bit word of its own (SoftExtended's two fields without its 16-bit word
-// and 16-byte slot). Zero has significand 0 (exponent field 0, or 1 after
-// twice()); pack() gives SoftExtended's encoding back.
+// the working form softcore::Value, which the kernel keeps in registers
+// between steps. They are made of softcore.h's rounding, normalisation and
+// alignment, as SoftExtended's operators are, and give the operators' bits
+// for operands that are zero or normal and results that neither overflow
+// nor fall below the normal range: an orbit of a finite c, which stops once
+// |z|^2 >= 4, stays far inside those bounds. So they leave out only the
+// range checks, and a sum whose operands lie more than 62 places apart
+// (among them a zero beside a nonzero value), which goes to the operators.
 //
-// Each operation is specialised for the shape the step gives it (a*a, a*b,
-// A + bb with both non-negative, M - A with M >= A, A - B with both
-// non-negative, D + x, t + t + y), is rounded on its own, to nearest even,
-// and gives the bits of the general operator, for operands that are zero
-// or normal and results that neither overflow nor fall below the normal
-// range: an orbit of a finite c, which stops once |z|^2 >= 4, stays far
-// inside those bounds. A product needs one 64 x 64 -> 128 multiplication;
-// an addition aligns, adds and normalises in 64-bit words. Operands more
-// than 62 or 63 places apart (among them a zero beside a nonzero value) and
-// a cancellation of the whole upper word go to the general operators.
+// Zero has significand 0 (exponent field 0, or 1 after twice()); pack()
+// gives SoftExtended's encoding back.
 //
-// Branches: a product is normalised, and a sum of unknown signs (D + x,
-// t + t + y) formed, without a branch, as those branches went wrong often
-// in an orbit. The sums of known signs keep theirs on the operands' order
-// and the carry: conditional moves there, and the branch-free form of the
-// sum of unknown signs, made more instructions and ran slower.
-//
-// Header-only; no Qt. Needs unsigned __int128 (GCC, Clang; on aarch64 the
-// 64 x 64 -> 128 multiplication is mul and umulh). On x86-64 the rounding,
-// the double shift, a product's normalisation and the 128-bit sum with its
-// turn are written out in assembly: GCC and Clang make longer sequences of
-// them, and the kernel is bound by the count of instructions it issues (the
-// normalisation by a double shift alone is five micro-operations on AMD
-// processors).
+// Header-only; no Qt.
 
+#include <bit>
 #include <cstdint>
 
+#include "extended/softcore.h"
 #include "extended/softextended.h"
 
 #if defined(__GNUC__)
@@ -45,16 +30,9 @@
 
 struct SoftOrbit
 {
-    using u128 = unsigned __int128;
-    static constexpr std::uint32_t kSign = 0x8000;
-    static constexpr std::uint32_t kExpMask = 0x7FFF;
-    static constexpr std::uint64_t kIntBit = std::uint64_t{1} << 63;
-
-    struct Value
-    {
-        std::uint64_t m = 0;  // significand, integer bit set unless zero
-        std::uint64_t se = 0; // sign in bit 15, exponent field below it
-    };
+    using Value = softcore::Value;
+    static constexpr std::uint32_t kSign = softcore::kSign;
+    static constexpr std::uint32_t kExpMask = softcore::kExpMask;
 
     // Whether the orbit's operations may take v: zero or normal.
     static constexpr bool admissible(SoftExtended v)
@@ -73,15 +51,15 @@ struct SoftOrbit
 
     SOFTORBIT_INLINE static Value mul(Value a, Value b)
     {
-        return product((a.se ^ b.se) & kSign,
-                       static_cast<int>(a.se & kExpMask) + static_cast<int>(b.se & kExpMask),
-                       u128(a.m) * b.m);
+        return softcore::rounded(softcore::product(
+            static_cast<std::uint32_t>(a.se ^ b.se) & kSign,
+            static_cast<int>(a.se & kExpMask) + static_cast<int>(b.se & kExpMask), a.m, b.m));
     }
 
     SOFTORBIT_INLINE static Value square(Value a)
     {
         const int e = static_cast<int>(a.se & kExpMask);
-        return product(0, e + e, u128(a.m) * a.m);
+        return softcore::rounded(softcore::product(0, e + e, a.m, a.m));
     }
 
     // t + t: exact, the exponent one up (a zero stays a zero).
@@ -90,79 +68,22 @@ struct SoftOrbit
     // v >= 4 for v >= 0.
     SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
 
-    // a + b of any signs and order, without a branch on them (in an orbit
-    // they are as good as random): both significands two places down in 128
-    // bits, aligned to the larger exponent, b negated for opposite signs,
-    // the sum turned round when negative, normalised and rounded.
-    SOFTORBIT_INLINE static Value add(Value a, Value b)
-    {
-        const int ea = static_cast<int>(a.se & kExpMask);
-        const int eb = static_cast<int>(b.se & kExpMask);
-        const int e = ea > eb ? ea : eb;
-        const int da = e - ea, db = e - eb; // one of them 0
-        if (da + db > 62) [[unlikely]]
-            return general(a, b);
-        // Both aligned to the larger exponent; b in two's complement in 128
-        // bits for opposite signs (the words inverted, then one added).
-        const std::uint64_t negate = std::uint64_t{0} - (((a.se ^ b.se) >> 15) & 1);
-        const std::uint64_t al = a.m << (62 - da);
-        const std::uint64_t bl = (b.m << (62 - db)) ^ negate;
-        const std::uint64_t bh = ((b.m >> 2) >> db) ^ negate;
-        // (ah, al) + (bh, bl) + (negate & 1), in words; then, if negative
-        // (|b| > |a|, signs opposite), turned round: (r ^ turn) - turn.
-        std::uint64_t rl = al, rh = (a.m >> 2) >> da, turn;
-#if defined(__x86_64__) && defined(__GNUC__)
-        asm("btq $0, %[neg]\n\t"
-            "adcq %[bl], %[rl]\n\t"
-            "adcq %[bh], %[rh]\n\t"
-            "movq %[rh], %[turn]\n\t"
-            "sarq $63, %[turn]\n\t"
-            "xorq %[turn], %[rl]\n\t"
-            "xorq %[turn], %[rh]\n\t"
-            "subq %[turn], %[rl]\n\t"
-            "sbbq %[turn], %[rh]"
-            : [rl] "+&r"(rl), [rh] "+&r"(rh), [turn] "=&r"(turn)
-            : [neg] "r"(negate), [bl] "r"(bl), [bh] "r"(bh)
-            : "cc");
-#else
-        rl += bl;
-        rh += bh + (rl < bl);
-        std::uint64_t sl = rl;
-        rl += negate & 1;
-        rh += rl < sl;
-        turn = static_cast<std::uint64_t>(static_cast<std::int64_t>(rh) >> 63);
-        rl ^= turn;
-        rh ^= turn;
-        sl = rl;
-        rl += turn & 1;
-        rh += rl < sl;
-#endif
-        const std::uint32_t sign = static_cast<std::uint32_t>((a.se ^ turn) & kSign);
-        if (rh == 0) [[unlikely]]
-            return general(a, b);
-        const int lz = __builtin_clzll(rh); // 1 ... 63
-        return rounded(sign, e + 2 - lz, shiftedUp(rh, rl, lz), rl << lz);
-    }
+    // a + b of any signs and order.
+    SOFTORBIT_INLINE static Value add(Value a, Value b) { return sum<softcore::Signs::Any>(a, b); }
 
-    // a + b for a, b >= 0 (the exponent word is the exponent field).
+    // a - b.
+    SOFTORBIT_INLINE static Value sub(Value a, Value b) { return add(a, {b.m, b.se ^ kSign}); }
+
+    // a + b for a, b >= 0.
     SOFTORBIT_INLINE static Value addNonNegative(Value a, Value b)
     {
-        const Ordered o = ordered(a, b);
-        return sum(0, o.e, o.bigM, o.smallM, o.d, a, b);
+        return sum<softcore::Signs::Same>(a, b);
     }
 
     // a - b for a >= b >= 0.
     SOFTORBIT_INLINE static Value subOrdered(Value a, Value b)
     {
-        const int d = static_cast<int>(a.se) - static_cast<int>(b.se);
-        return difference<false>(0, static_cast<int>(a.se), a.m, b.m, d, a, b);
-    }
-
-    // a - b for a, b >= 0.
-    SOFTORBIT_INLINE static Value subNonNegative(Value a, Value b)
-    {
-        const Ordered o = ordered(a, b);
-        return difference<true>(o.swapped ? kSign : 0, o.e, o.bigM, o.smallM, o.d, a, b);
+        return sum<softcore::Signs::Opposite>(a, {b.m, b.se ^ kSign});
     }
 
     // Whether a >= b, for a, b >= 0.
@@ -181,8 +102,17 @@ struct SoftOrbit
         const std::uint64_t r = a.m + (a.m & (up - 1)) - m.m;
         if (r == 0) [[unlikely]]
             return {0, 0};
-        const int lz = __builtin_clzll(r);
+        const int lz = std::countl_zero(r);
         return {r << lz, a.se + up - static_cast<std::uint64_t>(lz)};
+    }
+
+    // The step's A - B with B = M - A, M = A + bb rounded, A, bb >= 0. For
+    // bb > A: M >= 2A, so B >= A, and A - B = (-B) + A with |B| >= |A|.
+    SOFTORBIT_INLINE static Value difference(Value A, Value bb, Value M)
+    {
+        if (notBelow(A, bb))
+            return twiceMinus(A, M);
+        return sum<softcore::Signs::Opposite>(negated(subOrdered(M, A)), A);
     }
 
     // One step of an orbit: A = a*a, t = a*b, bb = b*b, M = A + bb; whether
@@ -196,156 +126,35 @@ struct SoftOrbit
         const Value M = addNonNegative(A, bb);
         if (atLeastFour(M))
             return true;
-        const Value D = notBelow(A, bb) ? twiceMinus(A, M) : subNonNegative(A, subOrdered(M, A));
+        const Value D = difference(A, bb, M);
         a = add(D, x);
         b = add(twice(t), y);
         return false;
     }
 
 private:
-    // Two non-negative operands by exponent: the larger one's significand and
-    // exponent, the other's significand, how far apart, and whether b was the
-    // larger.
-    struct Ordered
-    {
-        std::uint64_t bigM, smallM;
-        int e, d;
-        bool swapped;
-    };
+    SOFTORBIT_INLINE static Value negated(Value v) { return {v.m, v.se ^ kSign}; }
 
-    SOFTORBIT_INLINE static Ordered ordered(Value a, Value b)
+    // The sum of the shape S; exponents more than 62 apart go to the general
+    // operator.
+    template<softcore::Signs S>
+    SOFTORBIT_INLINE static Value sum(Value a, Value b)
     {
-        const bool swap = b.se > a.se;
-        const int ea = static_cast<int>(a.se), eb = static_cast<int>(b.se);
-        return {swap ? b.m : a.m, swap ? a.m : b.m, swap ? eb : ea, swap ? eb - ea : ea - eb, swap};
-    }
-
-    // hi with its top bit set and the bits below it in lo stand for
-    // (hi + lo / 2^64) 2^(e - 16383 - 63): rounded to nearest even, to 64 bits.
-    // hi = lo = 0 is a zero of that sign.
-    SOFTORBIT_INLINE static Value rounded(std::uint32_t sign, int e, std::uint64_t hi,
-                                          std::uint64_t lo)
-    {
-        // Up when lo > 2^63, or lo = 2^63 and hi odd: the carry out of
-        // lo + 2^63 - 1 + (hi & 1).
-        const std::uint64_t before = hi;
-        bool zero = false;
-#if defined(__x86_64__) && defined(__GNUC__)
-        asm("btq $0, %[hi]\n\tadcq %[half], %[lo]\n\tadcq $0, %[hi]"
-            : [hi] "+r"(hi), [lo] "+r"(lo), "=@ccz"(zero)
-            : [half] "r"(0x7FFFFFFFFFFFFFFFull)
-            : "cc");
-#else
-        const std::uint64_t t = lo + 0x7FFFFFFFFFFFFFFFull + (hi & 1);
-        hi += t < lo;
-        zero = hi == 0;
-#endif
-        if (zero) [[unlikely]] {
-            // Zero before (nothing to round up from it), or all ones
-            // before, rounded up past the significand.
-            if (before == 0)
-                return {0, sign};
-            return {kIntBit, sign | static_cast<std::uint32_t>(e + 1)};
-        }
-        return {hi, sign | static_cast<std::uint32_t>(e)};
-    }
-
-    // (hi, lo) shifted left by n, 0 <= n <= 63: the upper word.
-    SOFTORBIT_INLINE static std::uint64_t shiftedUp(std::uint64_t hi, std::uint64_t lo, int n)
-    {
-#if defined(__x86_64__) && defined(__GNUC__)
-        asm("shldq %%cl, %1, %0" : "+r"(hi) : "r"(lo), "c"(n) : "cc");
-        return hi;
-#else
-        return (hi << n) | ((lo >> 1) >> (63 - n));
-#endif
-    }
-
-    // A product of two significands, 2^126 <= p < 2^128 (or 0, for a zero
-    // operand); e is the sum of the operands' exponent fields.
-    SOFTORBIT_INLINE static Value product(std::uint32_t sign, int e, u128 p)
-    {
-        std::uint64_t ph = static_cast<std::uint64_t>(p >> 64);
-        std::uint64_t pl = static_cast<std::uint64_t>(p);
-        // Doubled (one place up) unless the top bit is set, without a branch
-        // (the top bit of a product is as good as random); the exponent one
-        // lower then.
-#if defined(__x86_64__) && defined(__GNUC__)
-        std::uint64_t th = ph, tl = pl;
-        asm("addq %[tl], %[tl]\n\t"
-            "adcq %[th], %[th]\n\t"
-            "btq $63, %[ph]\n\t"
-            "cmovncq %[th], %[ph]\n\t"
-            "cmovncq %[tl], %[pl]\n\t"
-            "adcl $-16383, %[e]" // e - 16383 + the top bit
-            : [ph] "+r"(ph), [pl] "+r"(pl), [th] "+r"(th), [tl] "+r"(tl), [e] "+r"(e)
-            :
-            : "cc");
-        return rounded(sign, e, ph, pl);
-#else
-        const std::uint64_t low = (ph >> 63) ^ 1;
-        return rounded(sign, e - 16382 - static_cast<int>(low),
-                       shiftedUp(ph, pl, static_cast<int>(low)), pl << low);
-#endif
-    }
-
-    // The general operators, for the cases the operations here leave out:
-    // a + b, or a - b.
-    template<bool Subtract = false>
-    SOFTORBIT_COLD static Value general(Value a, Value b)
-    {
-        return unpack(Subtract ? pack(a) - pack(b) : pack(a) + pack(b));
-    }
-
-    // a + b with the same sign: the significands of the larger (by exponent)
-    // and the smaller, the exponent field e of the larger, d >= 0 places
-    // above that of the smaller.
-    SOFTORBIT_INLINE static Value sum(std::uint32_t sign, int e, std::uint64_t bigM,
-                                      std::uint64_t smallM, int d, Value a, Value b)
-    {
-        if (d > 63) [[unlikely]]
+        const int ea = static_cast<int>(a.se & kExpMask);
+        const int eb = static_cast<int>(b.se & kExpMask);
+        const bool far = S == softcore::Signs::Opposite
+                             ? ea - eb > 62
+                             : static_cast<unsigned>(ea - eb + 62) > 124u;
+        if (far) [[unlikely]]
             return general(a, b);
-        const std::uint64_t hi = smallM >> d;
-        const std::uint64_t lo = (smallM << 1) << (63 - d);
-        std::uint64_t s = bigM + hi;
-        if (s < hi) { // carried out: one place to the right
-            const std::uint64_t rest = (s << 63) | (lo >> 1) | (lo & 1);
-            s = (s >> 1) | kIntBit;
-            return rounded(sign, e + 1, s, rest);
-        }
-        return rounded(sign, e, s, lo);
+        return softcore::rounded(softcore::sum<S, true>(static_cast<std::uint32_t>(a.se) & kSign,
+                                                        ea, a.m,
+                                                        static_cast<std::uint32_t>(b.se) & kSign,
+                                                        eb, b.m));
     }
 
-    // a - b for a, b >= 0: the significands of the larger (by exponent) and
-    // the smaller, the sign the difference has when the larger is the larger
-    // in value, the exponent field e of the larger, d >= 0 places above that
-    // of the smaller. MayTurn: with d = 0 the smaller may be the larger in
-    // value.
-    template<bool MayTurn>
-    SOFTORBIT_INLINE static Value difference(std::uint32_t sign, int e, std::uint64_t bigM,
-                                             std::uint64_t smallM, int d, Value a, Value b)
-    {
-        if (d > 63) [[unlikely]]
-            return general<true>(a, b);
-        const std::uint64_t hi = smallM >> d;
-        const std::uint64_t lo = (smallM << 1) << (63 - d);
-        std::uint64_t rh = bigM - hi - (lo != 0);
-        const std::uint64_t rl = std::uint64_t{0} - lo;
-        if (MayTurn) {
-            // Only with d = 0 (so lo = 0) can hi exceed bigM: then the
-            // difference is small - big, of small's sign.
-            const std::uint64_t turn = std::uint64_t{0} - static_cast<std::uint64_t>(bigM < hi);
-            rh = (rh ^ turn) - turn;
-            sign ^= static_cast<std::uint32_t>(turn) & kSign;
-        }
-        if (rh == 0) [[unlikely]] {
-            if (rl == 0)
-                return {0, 0}; // x - x = +0 when rounding to nearest
-            return general<true>(a, b);
-        }
-        const int lz = __builtin_clzll(rh);
-        return rounded(sign, e - lz, shiftedUp(rh, rl, lz), rl << lz);
-    }
+    // The general operator, for the sums the operations here leave out.
+    SOFTORBIT_COLD static Value general(Value a, Value b) { return unpack(pack(a) + pack(b)); }
 };
 
 #undef SOFTORBIT_INLINE

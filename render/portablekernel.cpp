@@ -1,12 +1,7 @@
 #include "extended/softorbit.h"
-#include "extended/softorbitstep.h"
 #include "render/rowkernel.h"
 
 #include <cmath>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <cpuid.h>
-#endif
 
 // The kernel in C++, for the software extended type, in the x87 kernel's
 // order: orbit 0, 1, 2 in turn, each first tested at the limit, then stepped
@@ -16,9 +11,7 @@
 // orbits are computed before they are taken in that order, so that the three
 // independent chains of operations (softorbit.h) overlap; a step computed for
 // an orbit whose turn does not come (the loop was left before it) is dropped
-// and made again on the next call. On x86-64 processors with BMI2 and LZCNT,
-// chosen at start-up, each step is made whole in assembly instead
-// (softorbitstep.h), one orbit after the other.
+// and made again on the next call. The same C++ on every processor.
 
 namespace zoom::kernel {
 
@@ -81,7 +74,7 @@ bool startNext(RowState *s, int lane)
             // doubles neither overflow nor fall below the normal range of
             // the extended type, so the results are always admissible.
             const Op::Value a = Op::unpack(X), b = Op::unpack(Y);
-            const Op::Value D = Op::subNonNegative(Op::square(a), Op::square(b));
+            const Op::Value D = Op::sub(Op::square(a), Op::square(b));
             s->z[2 * lane] = Op::pack(Op::add(D, a));
             s->z[2 * lane + 1] = Op::pack(Op::add(Op::twice(Op::mul(a, b)), b));
             return true;
@@ -163,8 +156,7 @@ int afterPass(RowState *s, const std::int32_t *k, Store store)
     return kCheckpoint;
 }
 
-// The kernel itself in C++: for any x86-64 without BMI2 and LZCNT, and for
-// any other processor.
+// The kernel itself.
 [[gnu::always_inline]] inline int runRowOn(RowState *s)
 {
     if (const int result = finishInadmissible(s); result >= 0)
@@ -219,90 +211,11 @@ int afterPass(RowState *s, const std::int32_t *k, Store store)
     }
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// The step of an orbit's slot that SoftOrbitStep left to C++, out of the
-// loop's way.
-[[gnu::noinline]] bool stepInC(std::uint64_t *w)
-{
-    return SoftOrbitStep::runWithOperations(w);
-}
-
-// The kernel for processors with BMI2 and LZCNT: each orbit's whole step in
-// registers (softorbitstep.h), the orbits taken in turn in the x87 kernel's
-// order; the slots, steps and checkpoints are those of runRowOn.
-[[gnu::target("bmi2,lzcnt")]] int runRowBmi2(RowState *s)
-{
-    if (const int result = finishInadmissible(s); result >= 0)
-        return result;
-    using Step = SoftOrbitStep;
-    std::uint64_t slot[kLanes][Step::Words];
-    std::int32_t k[kLanes];
-    const auto load = [&](int lane) {
-        Step::put(slot[lane], Op::unpack(s->z[2 * lane]), Op::unpack(s->z[2 * lane + 1]),
-                  Op::unpack(Extended(s->x[lane])), Op::unpack(Extended(s->y[lane])));
-        k[lane] = s->k[lane];
-    };
-    const auto store = [&](int lane) {
-        s->z[2 * lane] = Op::pack(Step::a(slot[lane]));
-        s->z[2 * lane + 1] = Op::pack(Step::b(slot[lane]));
-        s->k[lane] = k[lane];
-    };
-    for (int lane = 0; lane < kLanes; ++lane)
-        load(lane);
-    const std::int32_t limit = s->limit;
-    for (;;) {
-        // Clang does not unroll a loop around asm goto, and says so.
-#if !defined(__clang__)
-#pragma GCC unroll 3
-#endif
-        for (int lane = 0; lane < kLanes; ++lane) {
-            std::uint64_t *w = slot[lane];
-            const bool atLimit = k[lane] == limit;
-            if (!atLimit) [[likely]] {
-                const std::uint64_t status = Step::run(w);
-                const bool escaped = status == Step::kInC ? stepInC(w) : status == Step::kEscaped;
-                if (!escaped) [[likely]] {
-                    ++k[lane];
-                    continue;
-                }
-            }
-            if (const int result = endOrbit(s, lane, k[lane], atLimit, store, load); result >= 0)
-                return result;
-        }
-        if (const int result = afterPass(s, k, store); result >= 0)
-            return result;
-    }
-}
-
-int runRowGeneric(RowState *s)
-{
-    return runRowOn(s);
-}
-
-// BMI2 (CPUID leaf 7, EBX bit 8) and LZCNT (leaf 0x80000001, ECX bit 5),
-// asked once, at start-up.
-bool hasBmi2AndLzcnt()
-{
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid_count(7, 0, &a, &b, &c, &d) == 0 || (b & (1u << 8)) == 0)
-        return false;
-    if (__get_cpuid(0x80000001u, &a, &b, &c, &d) == 0)
-        return false;
-    return (c & (1u << 5)) != 0;
-}
-
-const bool kBmi2 = hasBmi2AndLzcnt();
-#endif
-
 } // namespace
 
 int runRow(RowState *s)
 {
-#if defined(__x86_64__) && defined(__GNUC__)
-    return kBmi2 ? runRowBmi2(s) : runRowGeneric(s);
-#else
     return runRowOn(s);
-#endif
 }
 
 } // namespace zoom::kernel

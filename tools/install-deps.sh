@@ -25,7 +25,7 @@ case "${1:-}" in
       xvfb xdotool xclip imagemagick x11-utils xauth libx11-dev openbox wmctrl
       qt6-svg-dev librsvg2-bin desktop-file-utils appstream dpkg-dev file lintian binutils
       qemu-user googletest "${arm64_build[@]}" libmpfr-dev:arm64
-      g++-s390x-linux-gnu
+      g++-s390x-linux-gnu llvm-16
       weston qt6-wayland
       dbus dbus-x11 at-spi2-core python3-pyatspi
       orca speech-dispatcher speech-dispatcher-espeak-ng espeak-ng

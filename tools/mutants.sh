@@ -86,9 +86,9 @@ mutant paste-cr platform/singleline.cpp 'widget_tests:Paste/*' \
 mutant cycle-inclusion render/cycletrap.cpp 'core_tests:CycleTrap*' \
   "if (inside && drift + r < r0)" \
   "if (inside)"
-mutant step-carry extended/softorbitstep.h 'core_tests:SoftOrbitStep*' \
-  '"incl %%eax\n\t"' \
-  '"nop\n\t"'
+mutant round-carry extended/softcore.h 'core_tests:SoftOrbit*:SoftExtended*' \
+  "return {kIntBit, u.sign | static_cast<std::uint32_t>(u.e + 1)};" \
+  "return {kIntBit, u.sign | static_cast<std::uint32_t>(u.e)};"
 mutant store-rows render/iterationstore.cpp 'core_tests:IterationStore*' \
   "                        keepRows," \
   "                        std::max(keepRows - 1, 0),"

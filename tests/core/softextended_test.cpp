@@ -4,7 +4,7 @@
 
 #include "extended/softextended.h"
 #include "extended/softorbit.h"
-#include "extended/softorbitstep.h"
+#include "extended/wide.h"
 #include "tests/support/softextended_gen.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +68,7 @@ TEST(SoftExtendedBasics, ConstexprConstants)
     static_assert(static_cast<double>(SoftExtended(0.1)) == 0.1);
     static_assert(toInt64Nearest(SoftExtended(2.5)) == 2);
     static_assert(toInt64Nearest(SoftExtended(3.5)) == 4);
-    static_assert(toInt64Truncate(SoftExtended(-3.75)) == -3);
+    static_assert(softextgen::truncated(SoftExtended(-3.75)) == -3);
     static_assert(SoftExtended(-0.0) == SoftExtended(0.0));
     static_assert(!(SoftExtended::defaultNaN() == SoftExtended::defaultNaN()));
     SUCCEED();
@@ -183,12 +183,12 @@ const OrbitOp kOrbitOps[] = {
     {"add", '+', Shape::Any, packed<Op::add>},
     {"twicePlus", 't', Shape::Any,
      packed<[](SoftOrbit::Value a, SoftOrbit::Value b) { return Op::add(Op::twice(a), b); }>},
+    {"sub", '-', Shape::Any, packed<Op::sub>},
     {"addNonNegative", '+', Shape::NonNegative, packed<Op::addNonNegative>},
-    {"subNonNegative", '-', Shape::NonNegative, packed<Op::subNonNegative>},
     {"subOrdered", '-', Shape::Ordered, packed<Op::subOrdered>},
-    {"twiceMinus", 'd', Shape::Ordered,
+    {"difference", 'd', Shape::NonNegative,
      packed<[](SoftOrbit::Value a, SoftOrbit::Value b) {
-         return Op::twiceMinus(a, Op::addNonNegative(a, b));
+         return Op::difference(a, b, Op::addNonNegative(a, b));
      }>},
     {"notBelow", 'g', Shape::NonNegative,
      [](SoftExtended a, SoftExtended b) {
@@ -258,65 +258,40 @@ TEST(SoftOrbitForm, PackGivesTheValueBack)
         EXPECT_TRUE(sameBits(Op::pack(Op::twice(Op::unpack(zero))), zero + zero)) << hex(zero);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
-// The step in assembly gives the bits of the kernel's operations, or leaves
-// the step to them: along orbits (where nearly every step is its own) and on
-// operands of any size and sign, close together or far apart.
-TEST(SoftOrbitStep, AsTheKernelsOperations)
+#if defined(__SIZEOF_INT128__)
+// The 128-bit words in 64-bit halves, for compilers without a 128-bit
+// integer, against the ones in unsigned __int128.
+TEST(WideWords, AsTheInt128Words)
 {
-    if (!__builtin_cpu_supports("bmi2") || !__builtin_cpu_supports("lzcnt"))
-        GTEST_SKIP() << "no BMI2 and LZCNT here";
-    using Value = Op::Value;
-    using Step = SoftOrbitStep;
-    Rng r(0x57E9);
-    const auto normal = [&](int below) {
-        return Value{softextgen::significand(r),
-                     (16383u + 1 - r.below(below)) | (r.below(2) * 0x8000u)};
-    };
-    const auto between = [&](double low, double high) {
-        const double u = r.below(1u << 20) / double(1u << 20);
-        return Op::unpack(SoftExtended(low + (high - low) * u));
-    };
-    int own = 0;
-    for (int i = 0; i < 2000000; ++i) {
-        Value a, b, x, y;
-        if (i % 2 == 0) { // a point of an orbit, some steps in
-            x = a = between(-2, 2);
-            y = b = between(-1, 1);
-            for (int k = r.below(40); k > 0; --k) {
-                std::uint64_t w[Step::Words];
-                Step::put(w, a, b, x, y);
-                if (SoftOrbitStep::runWithOperations(w))
-                    break;
-                a = Step::a(w);
-                b = Step::b(w);
-            }
-        } else {
-            const int range = r.below(2) != 0 ? 4 : 80;
-            a = normal(range);
-            const std::uint64_t sign = r.below(2) * 0x8000u;
-            b = r.below(4) == 0 ? Value{a.m ^ (r.next() & 0xFFFF), (a.se & 0x7FFF) | sign}
-                                : normal(range);
-            x = r.below(16) == 0 ? Op::unpack(SoftExtended(0.0)) : normal(range);
-            y = normal(range);
+    Rng r(0x1D7E);
+    const auto word = [&] {
+        // Runs of ones and zeros at the ends, where carries go wrong.
+        const std::uint64_t v = r.next();
+        switch (r.below(4)) {
+        case 0:
+            return v | (~std::uint64_t{0} << r.below(64));
+        case 1:
+            return v >> r.below(64);
+        default:
+            return v;
         }
-        std::uint64_t got[Step::Words];
-        Step::put(got, a, b, x, y);
-        const std::uint64_t status = Step::run(got);
-        if (status == Step::kInC)
-            continue;
-        ++own;
-        std::uint64_t want[Step::Words];
-        Step::put(want, a, b, x, y);
-        const bool escaped = SoftOrbitStep::runWithOperations(want);
-        ASSERT_EQ(status == Step::kEscaped, escaped) << i;
-        if (!escaped)
-            for (int w = Step::Am; w <= Step::Bs; ++w)
-                ASSERT_EQ(got[w], want[w]) << "word " << w << " of step " << i << ": a "
-                                           << hex(Op::pack(a)) << " b " << hex(Op::pack(b)) << " x "
-                                           << hex(Op::pack(x)) << " y " << hex(Op::pack(y));
+    };
+    const auto same = [](Words a, Words b) { return a.hi == b.hi && a.lo == b.lo; };
+    for (int i = 0; i < 1000000; ++i) {
+        const Words a{word(), word()}, b{word(), word()};
+        ASSERT_TRUE(same(WideWords::mul(a.hi, b.lo), WideInt128::mul(a.hi, b.lo))) << i;
+        ASSERT_TRUE(same(WideWords::add(a, b), WideInt128::add(a, b))) << i;
+        ASSERT_TRUE(same(WideWords::sub(a, b), WideInt128::sub(a, b))) << i;
+        ASSERT_EQ(WideWords::carry(a.lo, b.lo), WideInt128::carry(a.lo, b.lo)) << i;
+        const Words near{a.hi, b.lo}; // equal upper words
+        ASSERT_EQ(WideWords::less(a, b), WideInt128::less(a, b)) << i;
+        ASSERT_EQ(WideWords::less(a, near), WideInt128::less(a, near)) << i;
+        const std::uint64_t mask = std::uint64_t{0} - r.below(2);
+        ASSERT_TRUE(same(WideWords::negatedIf(a, mask), WideInt128::negatedIf(a, mask))) << i;
+        const std::uint64_t d = b.hi | (std::uint64_t{1} << 63) >> r.below(64);
+        const Words n{a.hi % d, a.lo};
+        ASSERT_TRUE(same(WideWords::divide(n, d), WideInt128::divide(n, d))) << i;
     }
-    EXPECT_GT(own, 1500000); // the assembly made most of them
 }
 #endif
 
@@ -532,7 +507,8 @@ const UnaryOp kUnaryOps[] = {
     {"neg", [](SoftExtended a) { return -a; }, [](long double a) { return -a; }},
     {"abs", [](SoftExtended a) { return abs(a); }, [](long double a) { return fabsl(a); }},
     {"nearbyint", [](SoftExtended a) { return nearbyint(a); }, hwRound},
-    {"floor", [](SoftExtended a) { return floor(a); }, [](long double a) { return floorl(a); }},
+    {"floor", [](SoftExtended a) { return softextgen::floorOf(a); },
+     [](long double a) { return floorl(a); }},
     {"viaDouble", [](SoftExtended a) { return SoftExtended(static_cast<double>(a)); },
      [](long double a) { return static_cast<long double>(static_cast<double>(a)); }},
 };
@@ -689,7 +665,7 @@ TEST(SoftExtendedHardware, ToInt64)
     for (int i = 0; i < 3000000; ++i) {
         const SoftExtended a = integerish(r);
         ASSERT_EQ(toInt64Nearest(a), llrintl(toLd(a))) << "nearest " << hex(a);
-        ASSERT_EQ(toInt64Truncate(a), static_cast<long long>(toLd(a))) << "truncate " << hex(a);
+        ASSERT_EQ(softextgen::truncated(a), static_cast<long long>(toLd(a))) << "truncate " << hex(a);
     }
 }
 

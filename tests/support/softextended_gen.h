@@ -176,6 +176,25 @@ inline constexpr std::uint64_t kFnvOffset = 0xCBF29CE484222325ull;
 
 // The digest stream: mixed operations on the pairs above, every result
 // hashed. B supplies the arithmetic (SoftExtended, or the x87 unit).
+// To an integer, downwards, as floorl: from the nearest one, which is one
+// too high where it lies above a (then both are below 2^63 in magnitude, so
+// the difference is exact).
+constexpr SoftExtended floorOf(SoftExtended a)
+{
+    const SoftExtended r = nearbyint(a);
+    return r > a ? r - SoftExtended(1) : r;
+}
+
+// Towards zero, as the conversion long double -> long long; a NaN, an
+// infinity or a value out of range gives INT64_MIN.
+constexpr std::int64_t truncated(SoftExtended a)
+{
+    if (!isfinite(a) || !(abs(a) < SoftExtended(9223372036854775808.0)))
+        return INT64_MIN;
+    const std::int64_t m = toInt64Nearest(floorOf(abs(a)));
+    return signbit(a) ? -m : m;
+}
+
 struct SoftBackend
 {
     static SoftExtended add(SoftExtended a, SoftExtended b) { return a + b; }
@@ -189,7 +208,7 @@ struct SoftBackend
     static SoftExtended fromDouble(double d) { return SoftExtended(d); }
     static SoftExtended round(SoftExtended a) { return nearbyint(a); }
     static std::int64_t toIntNearest(SoftExtended a) { return toInt64Nearest(a); }
-    static std::int64_t toIntTruncate(SoftExtended a) { return toInt64Truncate(a); }
+    static std::int64_t toIntTruncate(SoftExtended a) { return truncated(a); }
 };
 
 constexpr int kDigestSteps = 3000000;
