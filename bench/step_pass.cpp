@@ -1,6 +1,6 @@
 // The portable kernel's hot loop on its own, for bench/step_mca.sh: passes
-// of the loop, each a step of the three orbits (softorbit.h) and the
-// bookkeeping of the ones that go on, as render/portablekernel.cpp makes
+// of the loop, each a step of the three orbits in turn (softorbit.h) and
+// the bookkeeping of the ones that go on, as render/portablekernel.cpp makes
 // them, and a small driver that keeps the three orbits busy with points of
 // the default view.
 
@@ -19,20 +19,11 @@ using Value = SoftOrbit::Value;
                            std::int32_t *k, std::int32_t limit, long passes, int *ended)
 {
     for (long made = 1; made <= passes; ++made) {
-        Value a[3], b[3];
-        bool escaped[3];
-#pragma GCC unroll 3
-        for (int lane = 0; lane < 3; ++lane) {
-            a[lane] = za[lane];
-            b[lane] = zb[lane];
-            escaped[lane] = SoftOrbit::step(a[lane], b[lane], x[lane], y[lane]);
-        }
         int end = 0;
 #pragma GCC unroll 3
         for (int lane = 0; lane < 3; ++lane) {
-            if (k[lane] != limit && !escaped[lane]) [[likely]] {
-                za[lane] = a[lane];
-                zb[lane] = b[lane];
+            if (k[lane] != limit && !SoftOrbit::step(za[lane], zb[lane], x[lane], y[lane]))
+                [[likely]] {
                 ++k[lane];
                 continue;
             }
