@@ -20,9 +20,9 @@ constexpr SoftExtended SoftExtended::roundPack(Unrounded u)
     if (u.e >= static_cast<int>(kExpMask)) [[unlikely]]
         return infinity(u.sign != 0);
     const softcore::Value v = softcore::rounded(u);
-    if ((v.se & kExpMask) == kExpMask) [[unlikely]]
+    if (v.e == kExpMask) [[unlikely]]
         return infinity(u.sign != 0);
-    return make(static_cast<std::uint16_t>(v.se), v.m);
+    return make(static_cast<std::uint16_t>(v.sign | static_cast<std::uint32_t>(v.e)), v.m);
 }
 
 constexpr SoftExtended SoftExtended::roundPackTiny(Unrounded u)

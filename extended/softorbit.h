@@ -41,38 +41,39 @@ struct SoftOrbit
         return e != kExpMask && (e != 0 || v.significand_ == 0);
     }
 
-    static constexpr Value unpack(SoftExtended v) { return {v.significand_, v.signExponent_}; }
+    static constexpr Value unpack(SoftExtended v)
+    {
+        return {v.significand_, v.signExponent_ & kExpMask, v.signExponent_ & kSign};
+    }
 
     static constexpr SoftExtended pack(Value v)
     {
-        const std::uint64_t se = v.m != 0 ? v.se : v.se & kSign;
+        const std::uint32_t se = v.m != 0 ? v.sign | static_cast<std::uint32_t>(v.e) : v.sign;
         return SoftExtended::make(static_cast<std::uint16_t>(se), v.m);
     }
 
     SOFTORBIT_INLINE static Value mul(Value a, Value b)
     {
-        return softcore::rounded(softcore::product(
-            static_cast<std::uint32_t>(a.se ^ b.se) & kSign,
-            static_cast<int>(a.se & kExpMask) + static_cast<int>(b.se & kExpMask), a.m, b.m));
+        return softcore::rounded(
+            softcore::product(a.sign ^ b.sign, static_cast<int>(a.e + b.e), a.m, b.m));
     }
 
     SOFTORBIT_INLINE static Value square(Value a)
     {
-        const int e = static_cast<int>(a.se & kExpMask);
-        return softcore::rounded(softcore::product(0, e + e, a.m, a.m));
+        return softcore::rounded(softcore::product(0, static_cast<int>(a.e + a.e), a.m, a.m));
     }
 
     // t + t: exact, the exponent one up (a zero stays a zero).
-    SOFTORBIT_INLINE static Value twice(Value t) { return {t.m, t.se + 1}; }
+    SOFTORBIT_INLINE static Value twice(Value t) { return {t.m, t.e + 1, t.sign}; }
 
     // v >= 4 for v >= 0.
-    SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.se >= 16383 + 2; }
+    SOFTORBIT_INLINE static bool atLeastFour(Value v) { return v.e >= 16383 + 2; }
 
     // a + b of any signs and order.
     SOFTORBIT_INLINE static Value add(Value a, Value b) { return sum<softcore::Signs::Any>(a, b); }
 
     // a - b.
-    SOFTORBIT_INLINE static Value sub(Value a, Value b) { return add(a, {b.m, b.se ^ kSign}); }
+    SOFTORBIT_INLINE static Value sub(Value a, Value b) { return add(a, negated(b)); }
 
     // a + b for a, b >= 0.
     SOFTORBIT_INLINE static Value addNonNegative(Value a, Value b)
@@ -83,13 +84,13 @@ struct SoftOrbit
     // a - b for a >= b >= 0.
     SOFTORBIT_INLINE static Value subOrdered(Value a, Value b)
     {
-        return sum<softcore::Signs::Opposite>(a, {b.m, b.se ^ kSign});
+        return sum<softcore::Signs::Opposite>(a, negated(b));
     }
 
     // Whether a >= b, for a, b >= 0.
     SOFTORBIT_INLINE static bool notBelow(Value a, Value b)
     {
-        return a.se != b.se ? a.se > b.se : a.m >= b.m;
+        return a.e != b.e ? a.e > b.e : a.m >= b.m;
     }
 
     // A - (M - A) for M = A + bb rounded and 0 <= bb <= A: then A <= M <= 2A,
@@ -97,13 +98,13 @@ struct SoftOrbit
     // 2A - M, with no rounding. M's exponent is A's or one above.
     SOFTORBIT_INLINE static Value twiceMinus(Value a, Value m)
     {
-        const std::uint64_t up = m.se - a.se; // 0 or 1
+        const std::uint64_t up = static_cast<std::uint64_t>(m.e - a.e); // 0 or 1
         // 2A - M in units of M's last place: a.m - m.m or 2 a.m - m.m.
         const std::uint64_t r = a.m + (a.m & (up - 1)) - m.m;
         if (r == 0) [[unlikely]]
-            return {0, 0};
+            return {0, 0, 0};
         const int lz = std::countl_zero(r);
-        return {r << lz, a.se + up - static_cast<std::uint64_t>(lz)};
+        return {r << lz, a.e + static_cast<std::int64_t>(up) - lz, 0};
     }
 
     // The step's A - B with B = M - A, M = A + bb rounded, A, bb >= 0. For
@@ -133,23 +134,23 @@ struct SoftOrbit
     }
 
 private:
-    SOFTORBIT_INLINE static Value negated(Value v) { return {v.m, v.se ^ kSign}; }
+    SOFTORBIT_INLINE static Value negated(Value v) { return {v.m, v.e, v.sign ^ kSign}; }
 
     // The sum of the shape S; exponents more than 62 apart go to the general
     // operator.
     template<softcore::Signs S>
     SOFTORBIT_INLINE static Value sum(Value a, Value b)
     {
-        const int ea = static_cast<int>(a.se & kExpMask);
-        const int eb = static_cast<int>(b.se & kExpMask);
+        const int ea = static_cast<int>(a.e);
+        const int eb = static_cast<int>(b.e);
         const bool far = S == softcore::Signs::Opposite
                              ? ea - eb > 62
                              : static_cast<unsigned>(ea - eb + 62) > 124u;
         if (far) [[unlikely]]
             return general(a, b);
-        return softcore::rounded(softcore::sum<S, true>(static_cast<std::uint32_t>(a.se) & kSign,
+        return softcore::rounded(softcore::sum<S, true>(a.sign,
                                                         ea, a.m,
-                                                        static_cast<std::uint32_t>(b.se) & kSign,
+                                                        b.sign,
                                                         eb, b.m));
     }
 

@@ -49,11 +49,6 @@ struct WideWords
     {
         return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
     }
-    // -w when mask is all ones, w when it is 0.
-    static constexpr Words negatedIf(Words w, std::uint64_t mask)
-    {
-        return sub(Words{w.hi ^ mask, w.lo ^ mask}, Words{mask, mask});
-    }
     // (hi, lo) / d and the remainder, for hi < d: bit by bit.
     static constexpr Words divide(Words n, std::uint64_t d)
     {
@@ -93,12 +88,6 @@ struct WideInt128
         return __builtin_add_overflow(a, b, &s);
     }
     WIDE_INLINE static constexpr bool less(Words a, Words b) { return join(a) < join(b); }
-    WIDE_INLINE static constexpr Words negatedIf(Words w, std::uint64_t mask)
-    {
-        // The mask sign-extended to 128 bits.
-        const u128 m = static_cast<u128>(static_cast<__int128>(static_cast<std::int64_t>(mask)));
-        return split((join(w) ^ m) - m);
-    }
     static constexpr Words divide(Words n, std::uint64_t d)
     {
         const u128 v = join(n);
