@@ -148,10 +148,7 @@ private:
                              : static_cast<unsigned>(ea - eb + 62) > 124u;
         if (far) [[unlikely]]
             return general(a, b);
-        return softcore::rounded(softcore::sum<S, true>(a.sign,
-                                                        ea, a.m,
-                                                        b.sign,
-                                                        eb, b.m));
+        return softcore::rounded(softcore::sum<S, true>(a.sign, ea, a.m, b.sign, eb, b.m));
     }
 
     // The general operator, for the sums the operations here leave out.
